@@ -1,0 +1,105 @@
+#include "app/Configuration.hpp"
+
+#include <cstdlib>
+#include <fstream>
+
+namespace tessarin {
+
+float Configuration::turnRadiusMetres() const {
+    return (360.0f / turnRate) * (boatSpeed * 0.5144f) / 6.283184f;
+}
+
+namespace {
+
+// Hands out whitespace-separated words; a word whose start was taken as a
+// number can put its unparsed rest back to be read as the next word.
+class WordReader {
+public:
+    explicit WordReader(std::istream& in) : in_(in) {}
+
+    bool next(std::string& word) {
+        if (!pending_.empty()) {
+            word.swap(pending_);
+            pending_.clear();
+            return true;
+        }
+        return static_cast<bool>(in_ >> word);
+    }
+    void putBack(std::string rest) { pending_ = std::move(rest); }
+
+    // Reads a float the way a "%f" conversion does: the longest numeric prefix
+    // of the next word. Without one the value is left alone and the word is
+    // kept for the next read.
+    void readFloat(float& value) {
+        std::string word;
+        if (!next(word)) return;
+        const char* begin = word.c_str();
+        char* end = nullptr;
+        const float parsed = std::strtof(begin, &end);
+        if (end == begin) {
+            putBack(word);
+            return;
+        }
+        value = parsed;
+        if (*end != '\0') putBack(std::string(end));
+    }
+
+private:
+    std::istream& in_;
+    std::string pending_;
+};
+
+// Words longer than the format allows are cut, never stored whole.
+std::string cut(std::string word, std::size_t limit) {
+    if (word.size() > limit) word.resize(limit);
+    return word;
+}
+
+}  // namespace
+
+void readConfiguration(std::istream& in, std::ostream& out, Configuration& config) {
+    WordReader reader(in);
+    std::string raw;
+    while (reader.next(raw)) {
+        const std::string word = cut(raw, Configuration::kMaxWord);
+        out << word << "\n";
+        if (word == "boat_speed") {
+            reader.readFloat(config.boatSpeed);
+            out << "boat speed READ " << config.boatSpeed << "\n";
+        } else if (word == "depth_multiplier") {
+            reader.readFloat(config.depthMultiplier);
+            out << "dep Mult " << config.depthMultiplier << "\n";
+        } else if (word == "turn_rate") {
+            reader.readFloat(config.turnRate);
+        } else if (word == "fill_overlap") {
+            reader.readFloat(config.fillOverlap);
+        } else if (word == "edge_overlap") {
+            reader.readFloat(config.edgeOverlap);
+            out << "Lines overlap " << config.edgeOverlap << "\n";
+        } else if (word == "extinction_table") {
+            std::string name;
+            if (reader.next(name)) {
+                config.extinctionTable = cut(name, Configuration::kMaxFileName);
+            }
+            out << "Extinction Curve File " << config.extinctionTable << "\n";
+        } else if (word == "day_rate") {
+            reader.readFloat(config.dayRate);
+            out << "Day Rate " << config.dayRate << "\n";
+        } else if (word == "end") {
+            return;
+        }
+    }
+}
+
+bool loadConfiguration(const std::string& path, std::ostream& out, Configuration& config) {
+    std::ifstream in(path);
+    if (!in) {
+        out << "cannot open config.txt\n";
+        return false;
+    }
+    out << "yes\n";
+    readConfiguration(in, out, config);
+    return true;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,108 @@
+#include "app/PlannerState.hpp"
+
+#include "area/SurveyPolygon.hpp"
+#include "plan/SurveyPlan.hpp"
+
+namespace tessarin {
+
+PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string root)
+    : out_(out), root_(std::move(root)), tiles(out, sink, root_),
+      captureBuffer(960 * 960 * 3) {
+    loadConfiguration(root_ + "config.txt", out_, config);
+    plan = std::make_unique<SurveyPlan>(tiles, out_, config.depthMultiplier, config.turnRadiusMetres(),
+                                        config.boatSpeed, root_ + config.extinctionTable);
+    polygon = std::make_unique<SurveyPolygon>(out_, config.depthMultiplier);
+}
+
+PlannerState::~PlannerState() = default;
+
+// ---- Plan editing ---------------------------------------------------------
+
+void PlannerState::addWaypointAt(float x, float y) {
+    const double lat = latitudeFromMapY(y);
+    plan->addWaypoint(x, y, lat, config.boatSpeed, config.depthMultiplier);
+    out_ << "ADD  WAYPOINT " << x << " " << lat << "\n";
+    plan->generateSwaths(false);
+}
+
+void PlannerState::addStartWaypointAt(bool atStart, float x, float y) {
+    const double lat = latitudeFromMapY(y);
+    plan->addStartWaypoint(atStart, x, y, lat, config.boatSpeed, config.depthMultiplier);
+    out_ << "ADD  START WAYPOINT " << x << " " << lat << "\n";
+    plan->generateSwaths(false);
+}
+
+bool PlannerState::setWaypoint(double lat, double lon, float speed, float depthMultiplier) {
+    const double y = mapY(lat);
+    const bool ok = plan->setCurrent(lon, y, lat, speed, depthMultiplier);
+    if (ok) plan->generateSwaths(false);
+    return ok;
+}
+
+bool PlannerState::editAction(int action, double& x, double& y, double& lat, float scale) {
+    if (lat >= 64.0) return false;
+    pickLon = static_cast<float>(x);
+    pickLat = static_cast<float>(lat);
+    pickY = static_cast<float>(y);
+    switch (action) {
+        case 1:
+            plan->addWaypoint(x, y, lat, config.boatSpeed, config.depthMultiplier);
+            editHold = kHoldPoint;
+            plan->generateSwaths(false);
+            return true;
+        case 2: {
+            float pLat = 0.0f, pY = 0.0f, pLon = 0.0f;
+            if (plan->pickWaypoint(static_cast<float>(x), static_cast<float>(y), scale, pLat, pY, pLon)) {
+                x = pLon;
+                y = pY;
+                lat = pLat;
+                pickLon = pLon;
+                pickLat = pLat;
+                editHold = kHoldPoint;
+                return true;
+            }
+            editHold = kHoldNone;
+            return false;
+        }
+        case 3:
+            if (editHold != kHoldPoint) return false;
+            plan->moveCurrent(x, y, lat);
+            return true;
+        case 4:
+            if (editHold == kHoldPoint) {
+                plan->deleteCurrent();
+                plan->generateSwaths(true);
+            }
+            return false;
+        case 5:
+            polygon->addVertex(x, y, lat);
+            polygon->printPolygon();
+            return true;
+        case 6:
+            out_ << "Poly Pick Mode\n";
+            if (polygon->pickVertex(static_cast<float>(x), static_cast<float>(y), scale)) {
+                editHold = kHoldPoint;
+                return true;
+            }
+            editHold = kHoldNone;
+            return false;
+        case 7:
+            if (editHold != kHoldPoint) return false;
+            polygon->moveCurrentVertex(x, y, lat);
+            return true;
+        default:
+            return false;
+    }
+}
+
+void PlannerState::finishEdit(int action) {
+    if (action == 3) plan->generateSwaths(false);
+}
+
+// ---- Plan files -------------------------------------------------------------
+// (savePlanFiles, loadPlanFile: see below, owned by the plan file code)
+
+// ---- Polygon files ------------------------------------------------------------
+// (loadPolygonFile, savePolygonFile, updatePolygonVertex, importShapefile)
+
+}  // namespace tessarin

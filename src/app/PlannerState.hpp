@@ -1,0 +1,101 @@
+#pragma once
+// The one planner object. It owns the components (tile store, survey plan,
+// survey polygon, coverage buffers, transit state) and forwards to them; each
+// operation's logic lives in the component whose data it uses.
+// Map-plane x is longitude in degrees; map-plane y is mapY(latitude).
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/Configuration.hpp"
+#include "earth/MapProjection.hpp"
+#include "earth/TileStore.hpp"
+
+namespace tessarin {
+
+class SurveyPlan;
+class SurveyPolygon;
+
+class PlannerState {
+public:
+    static constexpr int kHoldPoint = 10;  // editHold: a point is held
+    static constexpr int kHoldNone = 9;    // editHold: the last pick missed
+
+    // root is prepended to config.txt, the extinction table and the tile
+    // folders ("" = the working directory; otherwise it ends with '/').
+    PlannerState(std::ostream& out, TextureSink& sink, std::string root = "");
+    ~PlannerState();
+    PlannerState(const PlannerState&) = delete;
+    PlannerState& operator=(const PlannerState&) = delete;
+
+    // Map-plane functions.
+    static double mapY(double latDeg) { return tessarin::mapY(latDeg); }
+    static double latitudeFromMapY(double y) { return tessarin::latitudeFromMapY(y); }
+
+    bool getDepth(double lon, double lat, float& elevation) { return tiles.getDepth(lon, lat, elevation); }
+    bool getCoverage(double lon, double lat, std::uint16_t& value) const { return tiles.getCoverage(lon, lat, value); }
+
+    // Plan editing.
+    void addWaypointAt(float x, float y);
+    void addStartWaypointAt(bool atStart, float x, float y);
+    bool setWaypoint(double lat, double lon, float speed, float depthMultiplier);
+    // Carries out edit action 1..7 at map-plane (x, y) and latitude lat.
+    // Picks write the picked point back into x, y and lat.
+    bool editAction(int action, double& x, double& y, double& lat, float scale);
+    // Called when the mouse button is released after an edit.
+    void finishEdit(int action);
+
+    // Plan files: <path>.csv with LL_<name>.csv beside it, and <path>.cvt.
+    bool savePlanFiles(const std::string& path);
+    // Adds the waypoints of a plan file; false (and the mean untouched) when
+    // nothing was loaded.
+    bool loadPlanFile(const std::string& path, float& meanLat, float& meanLon);
+
+    // Polygon files and shapefiles.
+    bool loadPolygonFile(const std::string& path);
+    bool savePolygonFile(const std::string& path);
+    void updatePolygonVertex(double lat, double lon);
+    bool importShapefile(const std::string& path);
+
+    std::ostream& out() { return out_; }
+    const std::string& root() const { return root_; }
+
+private:
+    std::ostream& out_;
+    std::string root_;
+
+public:
+    Configuration config;
+    TileStore tiles;
+    MapYTable mapYTable;
+    std::unique_ptr<SurveyPlan> plan;
+    std::unique_ptr<SurveyPolygon> polygon;
+
+    int editHold = kHoldNone;
+    float pickLat = 0.0f;
+    float pickY = 0.0f;
+    float pickLon = 0.0f;
+
+    // Transit end points (degrees) and their map-plane y.
+    float transitStartLat = 0.0f;
+    float transitStartLon = 0.0f;
+    float transitEndLat = 0.0f;
+    float transitEndLon = 0.0f;
+    float transitStartY = 0.0f;
+    float transitEndY = 0.0f;
+    bool startSet = false;
+    bool endSet = false;
+    bool greatCircleReady = false;
+
+    // Coverage capture read-back (960 x 960 RGB) and the cells a capture touched.
+    std::vector<std::uint8_t> captureBuffer;
+    std::uint8_t touchedTiles[TileStore::kLatCells][TileStore::kLonCells] = {};
+
+    int windowWidth = 1900;
+    int windowHeight = 950;
+};
+
+}  // namespace tessarin

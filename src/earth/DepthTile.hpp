@@ -1,0 +1,67 @@
+#pragma once
+// One resident 8 x 8 degree data tile: depth codes, coverage bytes and the
+// fine sub-grids of the coverage accounting.
+// Rows run north (row 0) to south; a full tile is 1920 x 1920 pixels of
+// 15 arc-seconds. Elevation in metres = code / 3 - 12000, negative below sea
+// level.
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace tessarin {
+
+class DepthTile {
+public:
+    static constexpr int kRows = 1920;
+    static constexpr int kFineGrids = 64;     // 8 x 8 one-degree squares
+    static constexpr int kFineSize = 960;     // 960 x 960 bytes per square
+
+    DepthTile(double lon0, double lat0, double span, int slot);
+    ~DepthTile();
+    DepthTile(const DepthTile&) = delete;
+    DepthTile& operator=(const DepthTile&) = delete;
+
+    // Reads the data tile "<root>Tile_8png_d/BD_8_<lon0>_<lat0>_1920.png".
+    // Prints "READ DATA MAP FILE NAME ..." and "Multibeam pixels ..." to out.
+    // False (and no message) when the file is missing or cannot be decoded.
+    bool loadData(const std::string& root, std::ostream& out);
+
+    // Elevation in metres of the pixel cell holding (lon, lat) degrees.
+    float elevationAt(double lon, double lat) const;
+
+    // Coverage byte of the pixel cell holding (lon, lat); 0 without rows.
+    std::uint8_t coverageAt(double lon, double lat) const;
+
+    // Frees codes, coverage bytes and fine sub-grids.
+    void release();
+
+    // Row and column of (lon, lat) with the lookup's precisions: the products
+    // in single precision, the division by span in double.
+    int rowOf(double lat) const;
+    int colOf(double lon) const;
+
+    std::uint16_t* codeRow(int row) { return codes_.data() + static_cast<std::size_t>(row) * width; }
+    std::uint8_t* coverageRow(int row) { return coverage_.data() + static_cast<std::size_t>(row) * width; }
+    const std::uint8_t* coverageRow(int row) const { return coverage_.data() + static_cast<std::size_t>(row) * width; }
+    bool hasRows() const { return !codes_.empty(); }
+
+    // Fine sub-grid of one-degree square k (0..63), null until made.
+    std::unique_ptr<std::uint8_t[]> fine[kFineGrids];
+
+    int width = 0;
+    int height = 0;
+    int slot = 0;
+    double lon0 = 0.0;
+    double lat0 = 0.0;
+    double span = 8.0;
+    int referencePixels = 0;
+
+private:
+    std::vector<std::uint16_t> codes_;
+    std::vector<std::uint8_t> coverage_;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,113 @@
+#pragma once
+// The 8-degree tile grid, its ring of 24 resident data tiles, the depth and
+// coverage lookups, and the picture, coverage and overview textures.
+// Cells: latIdx 0..23 (south edge 8 * latIdx - 96), lonIdx 0..44 (west edge
+// 8 * lonIdx - 180). Longitudes and latitudes are degrees; elevations metres,
+// negative below sea level.
+
+#include <cstdint>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "earth/DepthTile.hpp"
+#include "earth/TextureSink.hpp"
+
+namespace tessarin {
+
+struct TileRecord {
+    float lat0 = 0.0f;            // south edge, degrees
+    float lon0 = 0.0f;            // west edge, degrees
+    int slot = 0;                 // ring slot of the last load attempt
+    bool loaded = false;          // the data tile is resident
+    bool missing = false;         // the data tile was found missing this session
+    std::unique_ptr<DepthTile> tile;
+};
+
+struct RingEntry {
+    int latIdx = -1;
+    int lonIdx = -1;
+};
+
+class TileStore {
+public:
+    static constexpr int kLatCells = 24;
+    static constexpr int kLonCells = 45;
+    static constexpr int kRingSize = 24;
+    static constexpr int kTileTextureNames = 50;
+    static constexpr int kOverviewTextureNames = 20;
+
+    // root is prepended to every tile path ("" = the working directory; a
+    // non-empty root ends with '/'). Generates the 50 tile texture names.
+    TileStore(std::ostream& out, TextureSink& sink, std::string root = "");
+    ~TileStore();
+
+    // Elevation in metres at (lon, lat) degrees; loads the cell's tile when
+    // needed. False, with elevation 5.0, when no data tile answers.
+    bool getDepth(double lon, double lat, float& elevation);
+
+    // Makes the cell resident if it is not.
+    void ensureTile(int latIdx, int lonIdx);
+
+    // Builds the picture texture of a ring slot from the cell's picture tile.
+    bool loadTileImage(float lat0, float lon0, int slot);
+
+    // The ten 72-degree overview pictures (start-up).
+    void loadOverviewTiles();
+
+    // Coverage byte at (lon, lat); false (value untouched) when the cell is
+    // not resident. Never loads a tile.
+    bool getCoverage(double lon, double lat, std::uint16_t& value) const;
+
+    // Uploads the cell's coverage grid to its slot's coverage texture.
+    bool buildCoverageTexture(int latIdx, int lonIdx);
+
+    // Preloads tiles along a great circle given as map-plane points
+    // (arcLon degrees, arcY map units). False when not ready or when a lookup
+    // finds no data.
+    bool loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready);
+
+    // Preloads tiles along the straight corridor between two points (degrees).
+    void loadTilesAlongLine(float lat1, float lon1, float lat2, float lon2);
+
+    // Drops every resident tile.
+    void releaseAllTiles();
+
+    // Cell indices of a position, with the lookup's arithmetic; false outside
+    // the grid.
+    static bool cellOf(double lon, double lat, int& latIdx, int& lonIdx);
+
+    TileRecord& record(int latIdx, int lonIdx) { return records_[latIdx * kLonCells + lonIdx]; }
+    const TileRecord& record(int latIdx, int lonIdx) const { return records_[latIdx * kLonCells + lonIdx]; }
+    // The resident tile holding (lon, lat), or null. Never loads.
+    DepthTile* residentTile(double lon, double lat);
+
+    int loadCounter() const { return loadCounter_; }
+    const RingEntry& ringEntry(int slot) const { return ring_[slot]; }
+    int residentCount() const;
+
+    unsigned pictureTexture(int slot) const { return tileTextures_[slot]; }
+    unsigned coverageTexture(int slot) const { return tileTextures_[24 + slot]; }
+    // Overview picture k = 1..10 (see loadOverviewTiles for the blocks).
+    unsigned overviewTexture(int k) const { return overviewTextures_[k]; }
+    bool overviewLoaded(int k) const { return overviewLoaded_[k]; }
+
+    std::ostream& out() { return out_; }
+    const std::string& root() const { return root_; }
+
+private:
+    std::ostream& out_;
+    TextureSink& sink_;
+    std::string root_;
+    std::vector<TileRecord> records_;
+    RingEntry ring_[kRingSize];
+    int loadCounter_ = 0;
+    unsigned tileTextures_[kTileTextureNames] = {};
+    unsigned overviewTextures_[kOverviewTextureNames] = {};
+    bool overviewLoaded_[kOverviewTextureNames] = {};
+    std::vector<std::uint8_t> rgbStaging_;    // 2048 x 2048 x 3
+    std::vector<std::uint8_t> rgbaStaging_;   // 2048 x 2048 x 4
+};
+
+}  // namespace tessarin
