@@ -1,0 +1,30 @@
+#pragma once
+// The shell's long-lived objects, owned for the life of the process. Exactly
+// one instance exists (in main.cpp); the GLUT callbacks forward to it.
+
+#include <memory>
+#include <ostream>
+
+#include "app/AppState.hpp"
+#include "app/PlannerState.hpp"
+#include "app/Stopwatch.hpp"
+#include "earth/TextureSink.hpp"
+
+namespace tessarin {
+
+class TextureStore;
+class InputHandler;
+
+struct Application {
+    explicit Application(std::ostream& console) : out(console) {}
+
+    std::ostream& out;
+    AppState app;
+    Stopwatch stopwatch;
+    std::unique_ptr<TextureSink> sink;
+    TextureStore* textures = nullptr;   // built at start-up, never freed
+    std::unique_ptr<PlannerState> planner;
+    InputHandler* input = nullptr;      // built at start-up, never freed
+};
+
+}  // namespace tessarin

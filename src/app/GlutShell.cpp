@@ -1,0 +1,133 @@
+#include "app/GlutShell.hpp"
+
+#include <GL/freeglut.h>
+#include <backends/imgui_impl_glut.h>
+#include <backends/imgui_impl_opengl2.h>
+#include <imgui.h>
+
+#include <cstdlib>
+
+#include "app/Application.hpp"
+#include "app/FrameCycle.hpp"
+#include "app/InputHandler.hpp"
+#include "render/GlTextureSink.hpp"
+
+namespace tessarin {
+
+namespace {
+
+Application* theApp = nullptr;
+
+class GlutShellActions : public ShellActions {
+public:
+    void exitProgram(int status) override { std::exit(status); }
+};
+
+bool guiWantsKeyboard() { return ImGui::GetIO().WantCaptureKeyboard; }
+
+// ---- Callbacks: each event is offered to the GUI first and dropped when the
+// GUI wants it.
+
+void onDisplay() { frame(*theApp); }
+
+void onReshape(int width, int height) { reshape(*theApp, width, height); }
+
+void onKeyboard(unsigned char key, int x, int y) {
+    ImGui_ImplGLUT_KeyboardFunc(key, x, y);
+    if (guiWantsKeyboard()) return;
+    theApp->input->keyboard(key, x, y);
+}
+
+void onSpecial(int key, int x, int y) {
+    ImGui_ImplGLUT_SpecialFunc(key, x, y);
+}
+
+void onMouse(int button, int state, int x, int y) {
+    ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+}
+
+void onMotion(int x, int y) {
+    ImGui_ImplGLUT_MotionFunc(x, y);
+}
+
+void onWheel(int wheel, int direction, int x, int y) {
+    ImGui_ImplGLUT_MouseWheelFunc(wheel, direction, x, y);
+}
+
+void onMenu(int) {}
+
+}  // namespace
+
+int runShell(Application& a, int argc, char** argv) {
+    theApp = &a;
+    std::ostream& out = a.out;
+
+    out << "hello bathy world\n";
+    a.app = AppState();
+    a.stopwatch.start();
+
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
+    glutInitWindowPosition(0, 0);
+    glutInitWindowSize(1900, 950);
+    glutCreateWindow("Marevista Tessarin");
+    glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_EXIT);
+
+    glClearColor(0.1f, 0.1f, 0.2f, 1.0f);
+    const GLfloat lightPosition[4] = {-10.0f, 20.0f, 20.0f, 1.0f};
+    glLightfv(GL_LIGHT0, GL_POSITION, lightPosition);
+
+    a.sink = std::make_unique<GlTextureSink>();
+    a.planner = std::make_unique<PlannerState>(out, *a.sink);
+    a.planner->windowWidth = a.app.windowWidth;
+    a.planner->windowHeight = a.app.windowHeight;
+
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glFrustum(-9.0, 9.0, -5.0, 5.0, 60.0, 2000.0);
+    glTranslatef(0.0f, 0.0f, -85.0f);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+
+    static GlutShellActions shellActions;
+    a.input = new InputHandler(a.app, *a.planner, a.stopwatch, shellActions);
+
+    glutDisplayFunc(onDisplay);
+    glutIdleFunc(onDisplay);
+    glutReshapeFunc(onReshape);
+    glutSpecialFunc(onSpecial);
+    glutMouseFunc(onMouse);
+    glutKeyboardFunc(onKeyboard);
+    glutMotionFunc(onMotion);
+    glutMouseWheelFunc(onWheel);
+
+    glutCreateMenu(onMenu);
+    glutAddMenuEntry("Set Start", 1);
+    glutAddMenuEntry("Set End", 2);
+    glutAddMenuEntry("load Area", 3);
+    glutAttachMenu(GLUT_RIGHT_BUTTON);
+
+    a.planner->tiles.loadOverviewTiles();
+
+    IMGUI_CHECKVERSION();
+    ImGui::CreateContext();
+    ImGui::StyleColorsClassic();
+    ImGuiStyle& style = ImGui::GetStyle();
+    style.Alpha = 1.0f;
+    style.Colors[ImGuiCol_WindowBg].w = 1.0f;
+    ImGui_ImplGLUT_Init();
+    glutPassiveMotionFunc(ImGui_ImplGLUT_MotionFunc);
+    glutKeyboardUpFunc(ImGui_ImplGLUT_KeyboardUpFunc);
+    glutSpecialUpFunc(ImGui_ImplGLUT_SpecialUpFunc);
+    ImGui_ImplOpenGL2_Init();
+
+    glutMainLoop();
+
+    ImGui_ImplOpenGL2_Shutdown();
+    ImGui_ImplGLUT_Shutdown();
+    ImGui::DestroyContext();
+    return 0;
+}
+
+}  // namespace tessarin
