@@ -89,6 +89,12 @@ public:
     bool startSet = false;
     bool endSet = false;
     bool greatCircleReady = false;
+    // Great circle between the transit end points: 15 map-plane points
+    // (longitude degrees, mapY) and its length in km.
+    static constexpr int kArcPoints = 15;
+    float arcLon[kArcPoints] = {};
+    float arcY[kArcPoints] = {};
+    float greatCircleKm = 0.0f;
 
     // Coverage capture read-back (960 x 960 RGB) and the cells a capture touched.
     std::vector<std::uint8_t> captureBuffer;
