@@ -38,6 +38,16 @@ public:
     // Frees codes, coverage bytes and fine sub-grids.
     void release();
 
+    // Zeroed codes and coverage bytes for width x height pixels (the reader
+    // uses it; tools and tests can fill a tile in memory through codeRow).
+    void allocate(int width, int height);
+
+    // "<root>Tile_8png_d/BD_8_<lon0>_<lat0>_1920.png".
+    static std::string dataFileName(const std::string& root, int lon0, int lat0);
+
+    // Widest data tile read: the coverage texture holds 2048 columns.
+    static constexpr int kMaxWidth = 2048;
+
     // Row and column of (lon, lat) with the lookup's precisions: the products
     // in single precision, the division by span in double.
     int rowOf(double lat) const;

@@ -97,6 +97,11 @@ public:
     const std::string& root() const { return root_; }
 
 private:
+    // Decodes the cell's picture into the RGB staging buffer (printing the
+    // load line, or the failure line); false when there is no usable picture.
+    bool stagePicture(float lat0, float lon0, int slot, int& texWidth);
+    void uploadStagedPicture(int slot, int texWidth);
+
     std::ostream& out_;
     TextureSink& sink_;
     std::string root_;

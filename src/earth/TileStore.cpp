@@ -1,0 +1,331 @@
+#include "earth/TileStore.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "earth/MapProjection.hpp"
+#include "earth/PngDecoder.hpp"
+
+// Degrees throughout: lon east-positive, lat north-positive. Cells are 8
+// degrees square: latIdx 0..23 from -96, lonIdx 0..44 from -180.
+
+namespace tessarin {
+namespace {
+
+constexpr int kTexRows = 2048;
+constexpr int kWideTex = 2048;
+constexpr int kNarrowTex = 1024;
+constexpr int kPictureRows = 1920;
+constexpr int kOverviewSize = 1920;
+constexpr std::uint8_t kCoverageFill = 180;
+constexpr std::uint8_t kOverviewFill = 180;
+
+// Picture tiles near the poles are stored at half width.
+bool narrowPicture(float lat0) { return lat0 >= 56.0f || lat0 <= -64.0f; }
+
+std::string pictureFileName(const std::string& root, int lon0, int lat0) {
+    char name[64];
+    std::snprintf(name, sizeof name, "Tile_8png_i/BI_8_%d_%d_1920.png", lon0, lat0);
+    return root + name;
+}
+
+std::string overviewFileName(const std::string& root, int lon0, int lat0) {
+    char name[64];
+    std::snprintf(name, sizeof name, "GlobeTiles/BI72_%d_%d_1920.png", lon0, lat0);
+    return root + name;
+}
+
+}  // namespace
+
+TileStore::TileStore(std::ostream& out, TextureSink& sink, std::string root)
+    : out_(out), sink_(sink), root_(std::move(root)), records_(kLatCells * kLonCells),
+      rgbStaging_(static_cast<std::size_t>(kWideTex) * kTexRows * 3),
+      rgbaStaging_(static_cast<std::size_t>(kWideTex) * kTexRows * 4) {
+    for (int la = 0; la < kLatCells; ++la) {
+        for (int lo = 0; lo < kLonCells; ++lo) {
+            TileRecord& rec = record(la, lo);
+            rec.lat0 = static_cast<float>(8 * la - 96);
+            rec.lon0 = static_cast<float>(8 * lo - 180);
+        }
+    }
+    sink_.generateNames(tileTextures_, kTileTextureNames);
+}
+
+TileStore::~TileStore() = default;
+
+bool TileStore::cellOf(double lon, double lat, int& latIdx, int& lonIdx) {
+    // The first test also rejects NaN; the second keeps the int conversion
+    // defined for absurd longitudes, which are outside the grid anyway.
+    if (!(lat >= -96.0) || !(std::fabs(lon) < 1.0e6) || lat >= 1.0e6) return false;
+    const int la = static_cast<int>(lat + 96.0) / 8;
+    int lo = static_cast<int>(lon + 180.0 + 360.0) / 8;
+    if (lo >= kLonCells) lo -= kLonCells;
+    if (lo > kLonCells - 1) lo -= kLonCells;
+    if (lo < 0 || lo > kLonCells - 1 || la < 0 || la > kLatCells - 1) return false;
+    latIdx = la;
+    lonIdx = lo;
+    return true;
+}
+
+bool TileStore::getDepth(double lon, double lat, float& elevation) {
+    elevation = 5.0f;
+    if (lat >= 66.0) return false;
+    int la = 0, lo = 0;
+    if (!cellOf(lon, lat, la, lo)) return false;
+    ensureTile(la, lo);
+    const TileRecord& rec = record(la, lo);
+    if (!rec.loaded || !rec.tile) return false;
+    elevation = rec.tile->elevationAt(lon, lat);
+    return true;
+}
+
+void TileStore::ensureTile(int latIdx, int lonIdx) {
+    if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) return;
+    TileRecord& rec = record(latIdx, lonIdx);
+    // A resident tile is answered as it is, and a cell already found without
+    // a data tile is not tried again: neither may cost another tile its place
+    // in the ring, or a lookup loop over two cells would reload tiles forever.
+    if (rec.loaded || rec.missing) return;
+
+    const int slot = loadCounter_ % kRingSize;
+    // The picture is decoded now, in its usual place among the console lines,
+    // but shown only once the data tile has been read: the slot's texture
+    // still belongs to the tile that a failed load leaves resident.
+    int pictureTexWidth = 0;
+    const bool picture = stagePicture(rec.lat0, rec.lon0, slot, pictureTexWidth);
+
+    rec.slot = slot;
+    auto tile = std::make_unique<DepthTile>(rec.lon0, rec.lat0, 8.0, slot);
+    if (!tile->loadData(root_, out_)) {
+        rec.missing = true;
+        return;
+    }
+
+    if (loadCounter_ >= kRingSize) {
+        const RingEntry oldest = ring_[slot];
+        if (oldest.latIdx >= 0 && oldest.lonIdx >= 0) {
+            TileRecord& old = record(oldest.latIdx, oldest.lonIdx);
+            if (old.loaded && old.tile && old.tile->slot == slot) {
+                old.tile->release();
+                old.tile.reset();
+                old.loaded = false;
+            }
+        }
+    }
+
+    if (picture) uploadStagedPicture(slot, pictureTexWidth);
+    rec.tile = std::move(tile);
+    rec.loaded = true;
+    ring_[slot] = RingEntry{latIdx, lonIdx};
+    buildCoverageTexture(latIdx, lonIdx);
+    ++loadCounter_;
+}
+
+bool TileStore::stagePicture(float lat0, float lon0, int slot, int& texWidth) {
+    const std::string name = pictureFileName(root_, static_cast<int>(lon0), static_cast<int>(lat0));
+    out_ << "LOAD 8 deg Tile " << name << " " << slot << "\n";
+
+    const bool narrow = narrowPicture(lat0);
+    const int w = narrow ? 960 : 1920;
+    const int texW = narrow ? kNarrowTex : kWideTex;
+
+    const DecodedImage image = decodePng(name);
+    // Only as many pixels as were decoded may be read: a short or narrow file
+    // counts as missing.
+    if (image.empty() || image.width < w || image.height < kPictureRows) {
+        out_ << "Fail to open " << name << "\n";
+        return false;
+    }
+
+    std::uint8_t* texels = rgbStaging_.data();
+    const std::size_t texBytes = static_cast<std::size_t>(texW) * kTexRows * 3;
+    for (std::size_t i = 0; i < texBytes; i += 3) {
+        texels[i] = 255;
+        texels[i + 1] = 180;
+        texels[i + 2] = 180;
+    }
+    for (int r = 0; r < kPictureRows; ++r) {
+        const std::uint8_t* src = image.rgba.data() + static_cast<std::size_t>(r) * image.width * 4;
+        std::uint8_t* dst = texels + static_cast<std::size_t>(r) * texW * 3;
+        for (int c = 0; c < w; ++c, src += 4, dst += 3) {
+            dst[0] = src[0];
+            dst[1] = src[1];
+            dst[2] = src[2];
+        }
+        dst[0] = dst[1] = dst[2] = 255;
+    }
+    texWidth = texW;
+    return true;
+}
+
+void TileStore::uploadStagedPicture(int slot, int texWidth) {
+    sink_.upload(tileTextures_[slot], texWidth, kTexRows, 3, rgbStaging_.data(), TextureEnv::Replace);
+}
+
+bool TileStore::loadTileImage(float lat0, float lon0, int slot) {
+    if (slot < 0 || slot >= kRingSize) return false;
+    int texW = 0;
+    if (!stagePicture(lat0, lon0, slot, texW)) return false;
+    uploadStagedPicture(slot, texW);
+    return true;
+}
+
+void TileStore::loadOverviewTiles() {
+    struct Block {
+        int lon0, lat0, name;
+    };
+    static constexpr Block kBlocks[10] = {
+        {-180, 0, 1},   {-108, 0, 2},   {-36, 0, 3},   {36, 0, 4},   {108, 0, 5},
+        {-180, -72, 6}, {-108, -72, 7}, {-36, -72, 8}, {36, -72, 9}, {108, -72, 10},
+    };
+    sink_.generateNames(overviewTextures_, kOverviewTextureNames);
+
+    for (const Block& b : kBlocks) {
+        const std::string name = overviewFileName(root_, b.lon0, b.lat0);
+        out_ << name << "\n";
+        const DecodedImage image = decodePng(name);
+        if (image.empty()) continue;
+        out_ << "SIZE " << image.width << " " << image.height << "\n";
+        if (image.width < kOverviewSize || image.height < kOverviewSize) continue;
+
+        std::fill(rgbaStaging_.begin(), rgbaStaging_.end(), kOverviewFill);
+        for (int r = 0; r < kOverviewSize; ++r) {
+            const std::uint8_t* src = image.rgba.data() + static_cast<std::size_t>(r) * image.width * 4;
+            std::uint8_t* dst = rgbaStaging_.data() + static_cast<std::size_t>(r) * kWideTex * 4;
+            for (int c = 0; c < kOverviewSize; ++c, src += 4, dst += 4) {
+                dst[0] = src[0];
+                dst[1] = src[1];
+                dst[2] = src[2];
+                dst[3] = 255;
+            }
+            dst[0] = dst[1] = dst[2] = dst[3] = 255;
+        }
+        sink_.upload(overviewTextures_[b.name], kWideTex, kTexRows, 4, rgbaStaging_.data(), TextureEnv::Modulate);
+        overviewLoaded_[b.name] = true;
+    }
+}
+
+bool TileStore::getCoverage(double lon, double lat, std::uint16_t& value) const {
+    int la = 0, lo = 0;
+    if (!cellOf(lon, lat, la, lo)) return false;
+    const TileRecord& rec = record(la, lo);
+    if (!rec.loaded || !rec.tile) return false;
+    value = rec.tile->coverageAt(lon, lat);
+    return true;
+}
+
+DepthTile* TileStore::residentTile(double lon, double lat) {
+    int la = 0, lo = 0;
+    if (!cellOf(lon, lat, la, lo)) return nullptr;
+    TileRecord& rec = record(la, lo);
+    return rec.loaded ? rec.tile.get() : nullptr;
+}
+
+int TileStore::residentCount() const {
+    return static_cast<int>(std::count_if(records_.begin(), records_.end(),
+                                          [](const TileRecord& r) { return r.loaded; }));
+}
+
+bool TileStore::buildCoverageTexture(int latIdx, int lonIdx) {
+    if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) return false;
+    const TileRecord& rec = record(latIdx, lonIdx);
+    if (!rec.loaded || !rec.tile) return false;
+    const DepthTile& tile = *rec.tile;
+
+    // The texture takes the shape of the picture of the same slot, so that
+    // both are drawn with the same texture coordinates: a full-width tile in
+    // 2048 columns, a half-width polar tile in 1024.
+    const int texW = tile.width <= kNarrowTex ? kNarrowTex : kWideTex;
+    const int cols = std::min(tile.width, texW);
+    const int rows = std::min(tile.height, kTexRows);
+    std::uint8_t* texels = rgbStaging_.data();
+    std::fill(texels, texels + static_cast<std::size_t>(texW) * kTexRows, kCoverageFill);
+    for (int r = 0; r < rows; ++r) {
+        const std::uint8_t* src = tile.coverageRow(r);
+        std::copy(src, src + cols, texels + static_cast<std::size_t>(r) * texW);
+    }
+    sink_.upload(tileTextures_[24 + tile.slot], texW, kTexRows, 1, texels, TextureEnv::Replace);
+    return true;
+}
+
+bool TileStore::loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready) {
+    out_ << "LOAD TILES ON ARC \n";
+    if (!ready || !arcLon || !arcY) return false;
+    static constexpr double kOffsets[2] = {-3.0, 3.0};
+    float elevation = 0.0f;
+    for (double lonOffset : kOffsets) {
+        for (double latOffset : kOffsets) {
+            for (int i = 0; i < count; ++i) {
+                if (!getDepth(arcLon[i] + lonOffset, latitudeFromMapY(arcY[i]) + latOffset, elevation))
+                    return false;
+            }
+        }
+    }
+    return true;
+}
+
+void TileStore::loadTilesAlongLine(float lat1, float lon1, float lat2, float lon2) {
+    float lo = 0.0f, hi = 0.0f;
+    if (lon1 * lon2 < 0.0f) {
+        if (lon2 < 0.0f) {
+            lo = lon1;
+            hi = lon2 + 360.0f;
+        } else {
+            lo = lon2;
+            hi = lon1 + 360.0f;
+        }
+    } else {
+        lo = std::min(lon1, lon2);
+        hi = std::max(lon1, lon2);
+    }
+    const float dlat = lat2 - lat1;
+    float dlon = hi - lo;
+    if (dlon > 180.0f) dlon -= 360.0f;
+    if (dlon < -180.0f) dlon += 360.0f;
+    const float len = std::sqrt(dlon * dlon + dlat * dlat);
+
+    out_ << "LOAD TILES DLON  **********  " << dlon << "\n";
+    out_ << "RANGE LON 1 " << lon1 << " " << lon2 << "\n";
+    out_ << "RANGE LON 2 " << lo << " " << hi << "\n";
+
+    if (!(len > 0.0f) || !std::isfinite(len)) return;
+    const int n = 2 * static_cast<int>(std::min(len, 1.0e6f));
+    // With a single point (n = 0) the steps count as 0.
+    const float steps = n > 0 ? static_cast<float>(n) : 1.0f;
+    static constexpr int kOffsets[5] = {-8, -4, 0, 4, 8};
+    for (int k : kOffsets) {
+        for (int i = 0; i <= n; ++i) {
+            const float fi = static_cast<float>(i);
+            float lon = lo + fi * dlon / steps;
+            const float lat = lat1 - static_cast<float>(k) * dlon / len + fi * dlat / steps;
+            if (lon > 180.0f) {
+                lon -= 360.0f;
+            } else if (lon < -180.0f) {
+                lon += 360.0f;
+            }
+            if (!(lat >= -96.0f) || !(std::fabs(lon) < 1.0e6f) || lat >= 1.0e6f) continue;
+            const int lonIdx = static_cast<int>(lon + 540.0f) / 8 - 45;
+            const int latIdx = static_cast<int>(lat + 96.0f) / 8;
+            if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) continue;
+            if (!record(latIdx, lonIdx).loaded) ensureTile(latIdx, lonIdx);
+        }
+    }
+}
+
+void TileStore::releaseAllTiles() {
+    for (TileRecord& rec : records_) {
+        if (rec.loaded) {
+            if (rec.tile) rec.tile->release();
+            rec.tile.reset();
+            rec.loaded = false;
+        }
+        // The user releases tiles to pick up tiles copied in since they were
+        // last looked for, so cells found missing are looked for again.
+        rec.missing = false;
+    }
+    out_ << "GRID CLEARED \n";
+    loadCounter_ = 0;
+}
+
+}  // namespace tessarin
