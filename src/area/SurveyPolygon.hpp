@@ -1,6 +1,10 @@
 #pragma once
 // The one survey polygon: a closed ring of vertices with a first and a
-// current vertex. Map plane: x = longitude in degrees, y = mapY(latitude).
+// current vertex. Map plane: x = longitude in degrees, y = mapY(latitude)
+// (not degrees); lat is latitude in degrees.
+//
+// The ring closes implicitly (the last vertex's edge goes back to first) and
+// no vertex is repeated. The polygon owns its vertices.
 
 #include <ostream>
 
@@ -10,19 +14,52 @@ namespace tessarin {
 
 class SurveyPolygon {
 public:
+    static constexpr int kEditCleared = 1;  // editState after clearPolygon
+    static constexpr int kEditPicked = 3;   // editState after a successful pick
+
     SurveyPolygon(std::ostream& out, float depthMultiplier);
     ~SurveyPolygon();
     SurveyPolygon(const SurveyPolygon&) = delete;
     SurveyPolygon& operator=(const SurveyPolygon&) = delete;
 
+    // Inserts a vertex after current and makes it current.
     void addVertex(double x, double y, double lat);
+    // Selects the first vertex, in ring order from first, whose marker lies
+    // within 7 / scale map units of (x, y) in both directions. scale is the
+    // view's zoom factor.
     bool pickVertex(float x, float y, float scale);
     bool moveCurrentVertex(double x, double y, double lat);
     void clearPolygon();
+    // Degrees, padded by 0.2 on every side; false when empty. Longitudes are
+    // taken as stored, so a ring across the 180-degree meridian gets a box
+    // spanning the world between its extremes.
+    bool polygonBounds(double& west, double& east, double& south, double& north) const;
+    bool firstVertex(double& lat, double& lon) const;
+    bool currentVertex(double& lat, double& lon) const;
     void printPolygon();
+    // The vertex after first becomes first, which chooses the edge the next
+    // fill starts on; current is kept.
+    void rotateFirstVertex();
 
     PolygonVertex* first() const { return first_; }
     PolygonVertex* current() const { return current_; }
+    int vertexCount() const;
+    bool empty() const { return first_ == nullptr; }
+
+    std::ostream& out() { return out_; }
+    float depthMultiplier() const { return depthMultiplier_; }
+
+    // Fill state, kept between fills.
+    int lineCount = 0;        // fill lines since the last pick, move or clear
+    double fillSign = -1.0;   // side of the first edge the fill advances to
+    float farReach = 0.0f;    // farthest vertex from the first edge's line, map units
+    int editState = 0;        // kEditCleared or kEditPicked once either happened
+    int edgeCount = 0;        // edges prepared by fills; never reset
+    // The moving fill line, ends A and B in map units.
+    double fillAx = 0.0;
+    double fillAy = 0.0;
+    double fillBx = 0.0;
+    double fillBy = 0.0;
 
 private:
     std::ostream& out_;
