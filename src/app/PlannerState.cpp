@@ -1,5 +1,7 @@
 #include "app/PlannerState.hpp"
 
+#include "area/PolygonFile.hpp"
+#include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -103,6 +105,22 @@ void PlannerState::finishEdit(int action) {
 // (savePlanFiles, loadPlanFile: see below, owned by the plan file code)
 
 // ---- Polygon files ------------------------------------------------------------
-// (loadPolygonFile, savePolygonFile, updatePolygonVertex, importShapefile)
+
+bool PlannerState::loadPolygonFile(const std::string& path) {
+    return tessarin::loadPolygonFile(path, *polygon, out_);
+}
+
+bool PlannerState::savePolygonFile(const std::string& path) {
+    return tessarin::savePolygonFile(path, *polygon, out_);
+}
+
+void PlannerState::updatePolygonVertex(double lat, double lon) {
+    out_ << "UPDATE POLY " << lat;
+    polygon->moveCurrentVertex(lon, mapY(lat), lat);
+}
+
+bool PlannerState::importShapefile(const std::string& path) {
+    return tessarin::importShapefile(path, *polygon, out_);
+}
 
 }  // namespace tessarin
