@@ -1,0 +1,93 @@
+#include "plan/ExtinctionCurve.hpp"
+
+#include <cmath>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace tessarin {
+
+namespace {
+
+// Cell of a row depth: depths round to the nearest 10 m cell. Computed in
+// double as the table files were calibrated that way; clamped before the
+// conversion so absurd depths cannot overflow the int (they land outside the
+// table and are not written).
+int cellOfRowDepth(float depthM) {
+    double cell = static_cast<double>(depthM) / 10.0 + 400.0 + 0.5;
+    if (cell < -1.0) cell = -1.0;
+    if (cell > ExtinctionCurve::kCells + 1.0) cell = ExtinctionCurve::kCells + 1.0;
+    return static_cast<int>(cell);
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+}  // namespace
+
+ExtinctionCurve::ExtinctionCurve() {
+    for (float& v : table) v = kUncovered;
+}
+
+float ExtinctionCurve::swathMultiplierAt(float elevationM) const {
+    // Single precision, truncated toward zero: -1205 m and -1209.9 m both
+    // read the 1200 m cell.
+    const float index = elevationM / -10.0f + 400.0f;
+    // getDepth can answer from -12000 m to +9845 m, beyond both ends of the
+    // table; such depths read the nearest end cell (a NaN reads cell 0).
+    if (!(index >= 0.0f)) return table[0];
+    if (index >= static_cast<float>(kCells - 1)) return table[kCells - 1];
+    return table[static_cast<int>(index)];
+}
+
+bool loadExtinctionCurve(ExtinctionCurve& curve, const std::string& fileName, float depthMultiplier,
+                         std::ostream& out) {
+    out << "LOAD Extinction Curve " << fileName << "\n";
+    for (float& v : curve.table) v = ExtinctionCurve::kUncovered;
+
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "r"));
+    if (!file) {
+        out << "FAILED TO OPEN " << fileName << "\n ";
+        out << "USE default " << depthMultiplier << "\n ";
+        for (float& v : curve.table) v = depthMultiplier;
+        return false;
+    }
+
+    // Count the leading numbers; a token that is not a number ends the table
+    // (the rows before it are used).
+    int count = 0;
+    float value = 0.0f;
+    while (std::fscanf(file.get(), "%f", &value) == 1) ++count;
+    std::rewind(file.get());
+
+    int rows = count / 2;
+    // Only 30 rows are held; later rows are ignored.
+    if (rows > ExtinctionCurve::kMaxRows) rows = ExtinctionCurve::kMaxRows;
+    out << "ROW Count " << rows << "\n";
+
+    float depth[ExtinctionCurve::kMaxRows] = {};
+    float multiplier[ExtinctionCurve::kMaxRows] = {};
+    for (int i = 0; i < rows; ++i) {
+        if (std::fscanf(file.get(), "%f %f", &depth[i], &multiplier[i]) != 2) {
+            rows = i;
+            break;
+        }
+        out << depth[i] << "\n";
+    }
+
+    for (int i = 0; i + 1 < rows; ++i) {
+        if (!std::isfinite(depth[i]) || !std::isfinite(depth[i + 1])) continue;
+        const int s = cellOfRowDepth(depth[i]);
+        const int e = cellOfRowDepth(depth[i + 1]);
+        if (s >= e) continue;  // depths not increasing: the pair writes nothing
+        for (int k = s; k < e; ++k) {
+            if (k < 0 || k >= ExtinctionCurve::kCells) continue;
+            const float t = static_cast<float>(k - s) / static_cast<float>(e - s);
+            curve.table[k] = (1.0f - t) * multiplier[i] + t * multiplier[i + 1];
+        }
+    }
+    return true;
+}
+
+}  // namespace tessarin
