@@ -3,6 +3,7 @@
 #include "area/PolygonFile.hpp"
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {
@@ -102,7 +103,23 @@ void PlannerState::finishEdit(int action) {
 }
 
 // ---- Plan files -------------------------------------------------------------
-// (savePlanFiles, loadPlanFile: see below, owned by the plan file code)
+
+bool PlannerState::savePlanFiles(const std::string& path) {
+    // Both files are attempted even when the first fails: each is whole or
+    // left as it was.
+    const bool planWritten = savePlan(*plan, path + ".csv", config.boatSpeed);
+    const bool routeWritten = writeRouteFile(*plan, path + ".cvt");
+    return planWritten && routeWritten;
+}
+
+bool PlannerState::loadPlanFile(const std::string& path, float& meanLat, float& meanLon) {
+    // Nothing loaded (file missing, no usable line): the means stay as they
+    // were, so the caller does not centre the view on 0 / 0, and the swaths
+    // need no recompute.
+    if (loadPlan(*plan, path, meanLat, meanLon) == 0) return false;
+    plan->generateSwaths(true);
+    return true;
+}
 
 // ---- Polygon files ------------------------------------------------------------
 
