@@ -19,12 +19,15 @@ namespace {
 constexpr std::uint8_t kReferenceBit = 0x40;
 constexpr std::uint8_t kReferenceBlue = 3;
 
-// trunc() of a pixel offset as an int, safe for NaN and far-off values (which
-// the clamps below then bring into the tile).
-int truncIndex(double q) {
-    if (!(q == q)) return 0;
-    q = std::clamp(q, -1.0e9, 1.0e9);
-    return static_cast<int>(q);
+// trunc(offset * pixels / span) with the product in single precision and the
+// division in double. Far-off and NaN offsets are first brought to a size
+// whose float and int conversions are defined; the callers' clamps then put
+// them on the tile's edge.
+int pixelOffset(double degrees, int pixels, double span) {
+    if (!(degrees == degrees)) degrees = 0.0;
+    degrees = std::clamp(degrees, -1.0e5, 1.0e5);
+    const float product = static_cast<float>(degrees) * static_cast<float>(pixels);
+    return static_cast<int>(static_cast<double>(product) / span);
 }
 
 }  // namespace
@@ -90,8 +93,7 @@ bool DepthTile::loadData(const std::string& root, std::ostream& out) {
 
 int DepthTile::rowOf(double lat) const {
     if (height <= 0) return 0;
-    const float rowsFromSouth = static_cast<float>(lat - lat0) * static_cast<float>(height);
-    const int row = (kRows - 1) - truncIndex(static_cast<double>(rowsFromSouth) / span);
+    const int row = (kRows - 1) - pixelOffset(lat - lat0, height, span);
     // Through the depth lookup the point is inside the tile and only the
     // north edge can give -1; direct callers may ask anywhere, so the row is
     // kept inside the rows that exist.
@@ -104,8 +106,7 @@ int DepthTile::colOf(double lon) const {
     // there), so it must read as -180 here too.
     if (lon < -180.0) lon += 360.0;
     if (lon >= 180.0) lon -= 360.0;
-    const float colsFromWest = static_cast<float>(lon - lon0) * static_cast<float>(width);
-    const int col = truncIndex(static_cast<double>(colsFromWest) / span);
+    const int col = pixelOffset(lon - lon0, width, span);
     return std::clamp(col, 0, width - 1);
 }
 
