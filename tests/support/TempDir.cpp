@@ -9,9 +9,17 @@
 namespace tessarin::test {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "tessarin-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
+    // Polygon loading sends any path holding "shp" to the shapefile reader,
+    // so a random name must never contain it.
+    for (;;) {
+        std::string pattern = (std::filesystem::temp_directory_path() / "tessarin-test-XXXXXX").string();
+        if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+        if (pattern.find("shp") == std::string::npos) {
+            path_ = pattern + "/";
+            return;
+        }
+        std::filesystem::remove(pattern);
+    }
 }
 
 TempDir::~TempDir() {
