@@ -14,6 +14,7 @@ namespace tessarin {
 
 class TextureStore;
 class InputHandler;
+class FrameCycle;
 
 struct Application {
     explicit Application(std::ostream& console) : out(console) {}
@@ -25,6 +26,7 @@ struct Application {
     TextureStore* textures = nullptr;   // built at start-up, never freed
     std::unique_ptr<PlannerState> planner;
     InputHandler* input = nullptr;      // built at start-up, never freed
+    FrameCycle* frames = nullptr;       // built at start-up, never freed
 };
 
 }  // namespace tessarin

@@ -6,6 +6,7 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <iostream>
 
 #include "app/Application.hpp"
 #include "app/FrameCycle.hpp"
@@ -18,12 +19,40 @@ namespace {
 
 Application* theApp = nullptr;
 
+// GLUT's codes, as the input handler spells them.
+static_assert(input::kLeftButton == GLUT_LEFT_BUTTON && input::kButtonDown == GLUT_DOWN &&
+              input::kButtonUp == GLUT_UP && input::kKeyLeft == GLUT_KEY_LEFT && input::kKeyUp == GLUT_KEY_UP &&
+              input::kKeyRight == GLUT_KEY_RIGHT && input::kKeyDown == GLUT_KEY_DOWN);
+
 class GlutShellActions : public ShellActions {
 public:
     void exitProgram(int status) override { std::exit(status); }
+    bool guiTakesKey(unsigned char key, int x, int y) override {
+        ImGui_ImplGLUT_KeyboardFunc(key, x, y);
+        return ImGui::GetIO().WantCaptureKeyboard;
+    }
+    bool guiTakesSpecialKey(int key, int x, int y) override {
+        ImGui_ImplGLUT_SpecialFunc(key, x, y);
+        return ImGui::GetIO().WantCaptureKeyboard;
+    }
+    bool guiTakesMouseButton(int button, int state, int x, int y) override {
+        ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+        return ImGui::GetIO().WantCaptureMouse;
+    }
+    bool guiTakesMotion(int x, int y) override {
+        ImGui_ImplGLUT_MotionFunc(x, y);
+        return ImGui::GetIO().WantCaptureMouse;
+    }
+    void setPointer(PointerShape shape) override {
+        switch (shape) {
+            case PointerShape::LeftArrow: glutSetCursor(GLUT_CURSOR_LEFT_ARROW); break;
+            case PointerShape::Cycle: glutSetCursor(GLUT_CURSOR_CYCLE); break;
+            case PointerShape::Crosshair: glutSetCursor(GLUT_CURSOR_CROSSHAIR); break;
+        }
+    }
+    void setPixelProjection() override { tessarin::setPixelProjection(theApp->app); }
+    std::istream& consoleInput() override { return std::cin; }
 };
-
-bool guiWantsKeyboard() { return ImGui::GetIO().WantCaptureKeyboard; }
 
 // ---- Callbacks: each event is offered to the GUI first and dropped when the
 // GUI wants it.
@@ -32,29 +61,17 @@ void onDisplay() { frame(*theApp); }
 
 void onReshape(int width, int height) { reshape(*theApp, width, height); }
 
-void onKeyboard(unsigned char key, int x, int y) {
-    ImGui_ImplGLUT_KeyboardFunc(key, x, y);
-    if (guiWantsKeyboard()) return;
-    theApp->input->keyboard(key, x, y);
-}
+void onKeyboard(unsigned char key, int x, int y) { theApp->input->keyboard(key, x, y); }
 
-void onSpecial(int key, int x, int y) {
-    ImGui_ImplGLUT_SpecialFunc(key, x, y);
-}
+void onSpecial(int key, int x, int y) { theApp->input->special(key, x, y); }
 
-void onMouse(int button, int state, int x, int y) {
-    ImGui_ImplGLUT_MouseFunc(button, state, x, y);
-}
+void onMouse(int button, int state, int x, int y) { theApp->input->mouse(button, state, x, y); }
 
-void onMotion(int x, int y) {
-    ImGui_ImplGLUT_MotionFunc(x, y);
-}
+void onMotion(int x, int y) { theApp->input->motion(x, y); }
 
-void onWheel(int wheel, int direction, int x, int y) {
-    ImGui_ImplGLUT_MouseWheelFunc(wheel, direction, x, y);
-}
+void onWheel(int wheel, int direction, int x, int y) { theApp->input->wheel(wheel, direction, x, y); }
 
-void onMenu(int) {}
+void onMenu(int entry) { theApp->input->menu(entry); }
 
 }  // namespace
 
@@ -92,6 +109,8 @@ int runShell(Application& a, int argc, char** argv) {
 
     static GlutShellActions shellActions;
     a.input = new InputHandler(a.app, *a.planner, a.stopwatch, shellActions);
+    static GlutTextPainter textPainter;
+    a.frames = new FrameCycle(a.app, *a.planner, textPainter);
 
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onDisplay);

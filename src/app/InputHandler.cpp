@@ -1,9 +1,289 @@
 #include "app/InputHandler.hpp"
 
+#include <cctype>
+#include <istream>
+#include <ostream>
+
+#include "app/PlannerState.hpp"
+#include "app/Stopwatch.hpp"
+#include "area/SurveyPolygon.hpp"
+#include "render/MapView.hpp"
+
 namespace tessarin {
 
-void InputHandler::keyboard(unsigned char key, int, int) {
-    if (key == 'q') shell_.exitProgram(1);
+namespace {
+
+// Arrow keys move the view by this many reference units.
+constexpr double kArrowStep = 12.5;
+
+bool inMap(ViewMode m) { return m == Map || m == Pan; }
+
+}  // namespace
+
+InputHandler::InputHandler(AppState& app, PlannerState& planner, Stopwatch& stopwatch, ShellActions& shell)
+    : app_(app), planner_(planner), stopwatch_(stopwatch), shell_(shell) {}
+
+bool InputHandler::readWord(std::istream& in, std::string& word, int maxChars) {
+    using Traits = std::istream::traits_type;
+    word.clear();
+    Traits::int_type c = in.get();
+    while (!Traits::eq_int_type(c, Traits::eof()) && std::isspace(c)) {
+        c = in.get();
+    }
+    if (Traits::eq_int_type(c, Traits::eof())) return false;
+    // The word is bounded: whatever a user types beyond maxChars is consumed
+    // with the word so it is not taken for the next command's input.
+    while (!Traits::eq_int_type(c, Traits::eof()) && !std::isspace(c)) {
+        if (static_cast<int>(word.size()) < maxChars) word.push_back(Traits::to_char_type(c));
+        c = in.get();
+    }
+    return true;
+}
+
+void InputHandler::keyboard(unsigned char key, int x, int y) {
+    if (shell_.guiTakesKey(key, x, y)) return;
+    std::ostream& out = planner_.out();
+    switch (key) {
+        case input::kTab:
+            out << "TAB \n";
+            planner_.polygon->rotateFirstVertex();
+            break;
+        case input::kEscape:
+            app_.editMode = Idle;
+            shell_.setPointer(PointerShape::LeftArrow);
+            break;
+        case ',':
+            app_.zoom = static_cast<float>(app_.zoom / 1.2);
+            break;
+        case '.':
+            app_.zoom = static_cast<float>(app_.zoom * 1.2);
+            break;
+        case '1':
+            planner_.loadPolygonFile("Area_1.csv");
+            break;
+        case '2':
+            planner_.loadPolygonFile("Area_2.csv");
+            break;
+        case '3':
+            planner_.loadPolygonFile("Area_3.csv");
+            break;
+        case 'P':
+            planner_.loadPolygonFile("USGS_abyssal_nodule_ROI_26AUG22.shp");
+            break;
+        case 'a':
+            // setDemoTransit(32.03, -122.786, 23.42, -155.65), computeGreatCircle,
+            // loadTilesOnArc and planTransit(false, true) are not built yet.
+            break;
+        case 'c':
+            shell_.setPixelProjection();
+            // capturePlanCoarse is not built yet.
+            break;
+        case 'e':
+            // checkEdgeOverlap is not built yet.
+            app_.editMode = PickWaypoint;
+            shell_.setPointer(PointerShape::Cycle);
+            break;
+        case 'f':
+            // fillPolygon(true) is not built yet.
+            app_.editMode = Idle;
+            app_.viewMode = Map;
+            shell_.setPointer(PointerShape::LeftArrow);
+            break;
+        case 'i':
+            app_.editMode = AddWaypoint;
+            shell_.setPointer(PointerShape::Crosshair);
+            break;
+        case 'l':
+            planner_.tiles.loadTilesAlongLine(planner_.transitStartLat, planner_.transitStartLon,
+                                              planner_.transitEndLat, planner_.transitEndLon);
+            break;
+        case 'm':
+            app_.showCoverage = !app_.showCoverage;
+            break;
+        case 'o':
+            // fitCurrentLine ("LINE OVERLAP") is not built yet.
+            break;
+        case 'p':
+            planner_.savePolygonFile("XXXtest.csv");
+            break;
+        case 'q':
+            shell_.exitProgram(1);
+            break;
+        case 's':
+            out << "Enter file Name: " << std::flush;
+            readWord(shell_.consoleInput(), fileName_, kFileNameChars);
+            break;
+        case 't':
+            // writeTransitBenchmark is not built yet.
+            break;
+        case 'x':
+            // reportPathOverlap is not built yet.
+            break;
+        case input::kDelete: {
+            out << "DELETE \n";
+            // The delete action reads no map y, but editAction records it as
+            // the pick position: give it the picked point's own so the pick
+            // marker stays where it was.
+            double scratchY = PlannerState::mapY(app_.pickedLat);
+            planner_.editAction(DeleteWaypoint, app_.pickedLon, scratchY, app_.pickedLat, app_.zoom);
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void InputHandler::special(int key, int x, int y) {
+    if (shell_.guiTakesSpecialKey(key, x, y)) return;
+    switch (key) {
+        case input::kKeyLeft:
+            app_.viewCentreLon = static_cast<float>(app_.viewCentreLon - kArrowStep / app_.zoom);
+            break;
+        case input::kKeyRight:
+            app_.viewCentreLon = static_cast<float>(app_.viewCentreLon + kArrowStep / app_.zoom);
+            break;
+        case input::kKeyUp:
+            app_.viewCentreY = static_cast<float>(app_.viewCentreY + kArrowStep / app_.zoom);
+            break;
+        case input::kKeyDown:
+            app_.viewCentreY = static_cast<float>(app_.viewCentreY - kArrowStep / app_.zoom);
+            break;
+        default:
+            break;
+    }
+}
+
+void InputHandler::wheel(int, int direction, int, int) {
+    if (direction == -1) {
+        app_.zoom = static_cast<float>(app_.zoom * 1.1);
+    } else if (direction == 1) {
+        app_.zoom = static_cast<float>(app_.zoom / 1.1);
+    }
+}
+
+void InputHandler::mouse(int button, int state, int x, int y) {
+    if (shell_.guiTakesMouseButton(button, state, x, y)) return;
+    // The click that launched the program can arrive as the window opens.
+    if (stopwatch_.elapsed() < kStartGuardSeconds) return;
+    if (button != input::kLeftButton) return;
+    if (state == input::kButtonDown) {
+        press(x, y);
+    } else if (state == input::kButtonUp) {
+        release(x, y);
+    }
+}
+
+void InputHandler::press(int x, int y) {
+    if (inMap(app_.viewMode)) {
+        const MapPick p = pickMapPoint(app_, static_cast<float>(x), static_cast<float>(y));
+        app_.pickedLon = p.lon;
+        app_.cursorLon = p.shownLon;
+        app_.pickedLat = p.lat;
+        app_.cursorLat = static_cast<float>(p.lat);
+        double yMap = p.mapY;
+        const bool picked = planner_.editAction(app_.editMode, app_.pickedLon, yMap, app_.pickedLat, app_.zoom);
+        float elevation = 0.0f;
+        planner_.getDepth(app_.pickedLon, app_.pickedLat, elevation);
+        app_.cursorElevation = elevation;
+        std::ostream& out = planner_.out();
+        if (picked) {
+            app_.cursorLat = static_cast<float>(app_.pickedLat);
+            app_.cursorLon = static_cast<float>(app_.pickedLon);
+            out << "SHOW LAT " << app_.pickedLat << "\n";
+        } else {
+            out << "NOT PICKED VS ES " << static_cast<int>(app_.viewMode) << " " << static_cast<int>(app_.editMode)
+                << "\n";
+            app_.viewMode = Pan;
+        }
+    }
+    app_.pressX = static_cast<float>(x);
+    app_.pressY = static_cast<float>(y);
+    if (app_.viewMode == Pan) {
+        app_.panStartLon = app_.viewCentreLon;
+        app_.panStartY = app_.viewCentreY;
+    }
+}
+
+void InputHandler::release(int x, int y) {
+    if (app_.viewMode == Pan) app_.viewMode = Map;
+    if (app_.viewMode != Map) return;
+    if (static_cast<float>(x) < 200.0f * app_.scaleX && static_cast<float>(y) < 200.0f * app_.scaleY) {
+        app_.viewMode = Suspended;
+        return;
+    }
+    switch (app_.editMode) {
+        case MoveWaypoint:
+            planner_.finishEdit(MoveWaypoint);
+            app_.editMode = PickWaypoint;
+            break;
+        case MovePolygonPoint:
+            planner_.finishEdit(MovePolygonPoint);
+            app_.editMode = PickPolygonPoint;
+            break;
+        case SetStartPoint:
+            // setTransitStart is not built yet.
+            app_.editMode = Idle;
+            break;
+        case SetEndPoint:
+            // setTransitEnd is not built yet.
+            app_.editMode = Idle;
+            break;
+        default:
+            break;
+    }
+}
+
+void InputHandler::motion(int x, int y) {
+    if (shell_.guiTakesMotion(x, y)) return;
+    app_.dragDX = (app_.pressX - static_cast<float>(x)) * 0.05f;
+    app_.dragDY = (static_cast<float>(y) - app_.pressY) * 0.1f;
+    if (app_.viewMode == Map) {
+        if (app_.editMode == PickWaypoint || app_.editMode == MoveWaypoint) {
+            dragPoint(MoveWaypoint, x, y);
+        } else if (app_.editMode == PickPolygonPoint || app_.editMode == MovePolygonPoint) {
+            dragPoint(MovePolygonPoint, x, y);
+        }
+    }
+    if (app_.viewMode == Pan) {
+        // Dragging right moves the view west, dragging down moves it north.
+        app_.viewCentreLon = app_.dragDX * 20.0f / app_.zoom + app_.panStartLon;
+        app_.viewCentreY = app_.dragDY * 10.0f / app_.zoom + app_.panStartY;
+    }
+}
+
+void InputHandler::dragPoint(EditMode moveMode, int x, int y) {
+    const MapPick p = pickMapPoint(app_, static_cast<float>(x), static_cast<float>(y));
+    double lon = p.lon;
+    double yMap = p.mapY;
+    double lat = p.lat;
+    app_.cursorLon = p.shownLon;
+    app_.editMode = moveMode;
+    const bool moved = planner_.editAction(moveMode, lon, yMap, lat, app_.zoom);
+    if (moveMode == MoveWaypoint && moved) {
+        app_.cursorLat = static_cast<float>(lat);
+        app_.cursorLon = static_cast<float>(lon);
+        planner_.out() << "SHOW LAT " << lat << "\n";
+    }
+}
+
+void InputHandler::menu(int entry) {
+    std::ostream& out = planner_.out();
+    switch (entry) {
+        case MenuSetStart:
+            out << "Set Start\n";
+            // setTransitStart is not built yet.
+            break;
+        case MenuSetEnd:
+            out << "Set End Pt\n";
+            // setTransitEnd is not built yet.
+            break;
+        case MenuLoadArea:
+            out << "loadBathy\n";
+            // planTransit(false, true) is not built yet.
+            break;
+        default:
+            break;
+    }
 }
 
 }  // namespace tessarin

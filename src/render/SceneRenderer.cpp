@@ -1,0 +1,422 @@
+#include "render/SceneRenderer.hpp"
+
+#include <GL/gl.h>
+
+#include <cstdio>
+
+#include "app/PlannerState.hpp"
+#include "area/SurveyPolygon.hpp"
+#include "plan/SurveyPlan.hpp"
+#include "render/BitmapText.hpp"
+
+namespace tessarin {
+
+namespace {
+
+// Tile and overview pictures are 1920 texels of a 2048-texel texture.
+constexpr float kPictureExtent = 0.9375f;
+
+// Latitude rows of the tile grid that can hold resident tiles (-72..80).
+constexpr int kFirstDrawnLatRow = 3;
+constexpr int kLastDrawnLatRow = 21;
+
+void filledSquare(double x, double y, double half) {
+    glBegin(GL_TRIANGLE_STRIP);
+    glVertex2d(x - half, y - half);
+    glVertex2d(x + half, y - half);
+    glVertex2d(x - half, y + half);
+    glVertex2d(x + half, y + half);
+    glEnd();
+}
+
+void squareOutline(double x, double y, double half) {
+    glBegin(GL_LINE_STRIP);
+    glVertex2d(x - half, y - half);
+    glVertex2d(x + half, y - half);
+    glVertex2d(x + half, y + half);
+    glVertex2d(x - half, y + half);
+    glVertex2d(x - half, y - half);
+    glEnd();
+}
+
+void line(double x1, double y1, double x2, double y2) {
+    glBegin(GL_LINES);
+    glVertex2d(x1, y1);
+    glVertex2d(x2, y2);
+    glEnd();
+}
+
+// Tiles near the 180-degree meridian are drawn a turn further east or west
+// so that the map continues across it on the side the view looks at.
+void shiftAcrossDateLine(float viewCentreLon, int lonIdx) {
+    if (viewCentreLon > 120.0f && lonIdx < 15) glTranslatef(360.0f, 0.0f, 0.0f);
+    if (viewCentreLon < -120.0f && lonIdx > 30) glTranslatef(-360.0f, 0.0f, 0.0f);
+}
+
+bool highlighted(const MapPoint& p) { return p.state == MapPoint::kHighlighted; }
+
+void markerOf(const Waypoint& w, double& x, double& y) {
+    if (w.marker) {
+        x = w.marker->x;
+        y = w.marker->y;
+    } else {
+        x = w.lon;
+        y = w.y;
+    }
+}
+
+}  // namespace
+
+SceneRenderer::SceneRenderer(PlannerState& planner, TextPainter& text) : planner_(planner), text_(text) {}
+
+float SceneRenderer::tableMapY(float latDeg) const {
+    const int j = static_cast<int>(latDeg * 10.0f + 720.5f);
+    // The table ends at 72.9 degrees, but the northernmost tile row reaches
+    // 80: beyond the table the ordinate is computed, not read past its end.
+    if (j < 0 || j >= MapYTable::kSize) return static_cast<float>(mapY(latDeg));
+    return planner_.mapYTable[j];
+}
+
+void SceneRenderer::drawGraticule() {
+    const MapYTable& table = planner_.mapYTable;
+    glLineWidth(1.0f);
+    glPushMatrix();
+    glTranslatef(-180.0f, 0.0f, 0.0f);
+    glColor3f(0.8f, 0.8f, 0.8f);
+    glBegin(GL_LINES);
+    for (int i = 1; i <= 17; ++i) {
+        const float y = table[static_cast<int>(static_cast<float>(i) * 80.0f + 0.5f)];
+        glVertex2f(-72.0f, y);
+        glVertex2f(360.0f, y);
+    }
+    glEnd();
+    glColor3f(0.5f, 0.7f, 0.5f);
+    glBegin(GL_LINES);
+    for (int i = -9; i <= 45; ++i) {
+        const float x = 8.0f * static_cast<float>(i);
+        glVertex2f(x, table[80]);
+        glVertex2f(x, table[1360]);
+    }
+    glEnd();
+    glPopMatrix();
+}
+
+void SceneRenderer::drawOverviewPictures() {
+    const TileStore& tiles = planner_.tiles;
+    constexpr float kBandT = 0.027777778f * kPictureExtent;  // one 2-degree band of a 72-degree picture
+    constexpr float kBandStep = 0.026041666f;
+    glColor4f(1.0f, 1.0f, 1.0f, 0.8f);
+    for (int i = -1; i <= 4; ++i) {
+        const float d = 72.0f * static_cast<float>(i) - 180.0f;
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture((i + 5) % 5 + 1));
+        // One strip per band: the bands list their upper edge first, so one
+        // strip through all of them would add triangles across two bands.
+        for (int k = 0; k <= 31; ++k) {
+            const float t = static_cast<float>(35 - k) * kBandT;
+            const float upper = tableMapY(static_cast<float>(2 * k + 2));
+            const float lower = tableMapY(static_cast<float>(2 * k));
+            glBegin(GL_TRIANGLE_STRIP);
+            glTexCoord2f(0.0f, t);
+            glVertex2f(d, upper);
+            glTexCoord2f(kPictureExtent, t);
+            glVertex2f(d + 72.0f, upper);
+            glTexCoord2f(0.0f, t + kBandStep);
+            glVertex2f(d, lower);
+            glTexCoord2f(kPictureExtent, t + kBandStep);
+            glVertex2f(d + 72.0f, lower);
+            glEnd();
+        }
+        glDisable(GL_TEXTURE_2D);
+    }
+    for (int i = -1; i <= 4; ++i) {
+        const float d = 72.0f * static_cast<float>(i) - 180.0f;
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture((i + 5) % 5 + 6));
+        for (int k = 0; k >= -31; --k) {
+            const float t = kPictureExtent - static_cast<float>(k + 35) * kBandT;
+            const float upper = tableMapY(static_cast<float>(2 * k));
+            const float lower = tableMapY(static_cast<float>(2 * k - 2));
+            glBegin(GL_TRIANGLE_STRIP);
+            glTexCoord2f(0.0f, t - kBandStep);
+            glVertex2f(d, upper);
+            glTexCoord2f(kPictureExtent, t - kBandStep);
+            glVertex2f(d + 72.0f, upper);
+            glTexCoord2f(0.0f, t);
+            glVertex2f(d, lower);
+            glTexCoord2f(kPictureExtent, t);
+            glVertex2f(d + 72.0f, lower);
+            glEnd();
+        }
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon, bool showCoverage) {
+    TileStore& tiles = planner_.tiles;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    for (int latIdx = kFirstDrawnLatRow; latIdx <= kLastDrawnLatRow; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            const TileRecord& rec = tiles.record(latIdx, lonIdx);
+            if (!rec.loaded) continue;
+            glPushMatrix();
+            shiftAcrossDateLine(viewCentreLon, lonIdx);
+            glEnable(GL_TEXTURE_2D);
+            glBindTexture(GL_TEXTURE_2D, showCoverage ? tiles.coverageTexture(rec.slot) : tiles.pictureTexture(rec.slot));
+            const float lon0 = rec.lon0;
+            const float lon1 = rec.lon0 + 8.0f;
+            // 0.4-degree bands let the equirectangular picture follow the
+            // Mercator ordinate; consecutive bands share their edge, so one
+            // strip carries all twenty.
+            glBegin(GL_TRIANGLE_STRIP);
+            for (int k = 0; k <= 20; ++k) {
+                const float y = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
+                const float t = kPictureExtent - static_cast<float>(k) * 0.05f * kPictureExtent;
+                glTexCoord2f(0.0f, t);
+                glVertex2f(lon0, y);
+                glTexCoord2f(kPictureExtent, t);
+                glVertex2f(lon1, y);
+            }
+            glEnd();
+            glDisable(GL_TEXTURE_2D);
+            glPopMatrix();
+        }
+    }
+}
+
+void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
+    TileStore& tiles = planner_.tiles;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    for (int latIdx = kFirstDrawnLatRow; latIdx <= kLastDrawnLatRow; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            const TileRecord& rec = tiles.record(latIdx, lonIdx);
+            if (!rec.loaded || !rec.tile || !rec.tile->hasRows() || rec.tile->width <= 0) continue;
+            const DepthTile& tile = *rec.tile;
+            glPushMatrix();
+            shiftAcrossDateLine(viewCentreLon, lonIdx);
+            float bandY[21];
+            for (int k = 0; k <= 20; ++k) bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
+            const float columnStep = 8.0f / static_cast<float>(tile.width);
+            glColor3f(1.0f, 0.0f, 0.0f);
+            glBegin(GL_POINTS);
+            for (int c = 0; c < tile.width; c += 4) {
+                const float x = rec.lon0 + static_cast<float>(c) * columnStep;
+                for (int k = 0; k < 20; ++k) {
+                    const float rowStep = (bandY[k + 1] - bandY[k]) / 96.0f;
+                    for (int r = 0; r <= 94; r += 2) {
+                        const int row = DepthTile::kRows - 1 - 96 * k - r;
+                        // A tile shorter than the full 1920 rows has no
+                        // bytes for the rows it lacks.
+                        if (row < 0 || row >= tile.height) continue;
+                        const std::uint8_t v = tile.coverageRow(row)[c];
+                        if (v == 0) continue;
+                        if (v & 0x40) {
+                            glColor3f(1.0f, 1.0f, 0.0f);
+                        } else if (v & 0x10) {
+                            glColor3f(0.0f, 0.7f, 0.7f);
+                        } else if (v & 0x20) {
+                            glColor3f(0.0f, 1.0f, 1.0f);
+                        }
+                        glVertex2f(x, bandY[k] + static_cast<float>(r) * rowStep);
+                    }
+                }
+            }
+            glEnd();
+            glPopMatrix();
+        }
+    }
+}
+
+void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {
+    drawPlan(zoom, showMarkers);
+    drawPolygon(zoom, showMarkers);
+}
+
+void SceneRenderer::drawAllSwaths() {
+    if (!planner_.plan) return;
+    planner_.plan->forEachSwathStrip([](const SwathStrip& strip) {
+        if (strip.count <= 0) return;
+        glBegin(GL_TRIANGLE_STRIP);
+        for (int i = 0; i < strip.count; ++i) {
+            glVertex2f(strip.rightX[i], strip.rightY[i]);
+            glVertex2f(strip.leftX[i], strip.leftY[i]);
+        }
+        glEnd();
+    });
+}
+
+void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
+    if (!planner_.plan || planner_.plan->empty()) return;
+    const SurveyPlan& plan = *planner_.plan;
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (showMarkers) {
+        glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    } else {
+        glColor4f(0.0f, 1.0f, 0.0f, 0.5f);
+    }
+    drawAllSwaths();
+
+    const double s = 5.0 / zoom;
+    if (showMarkers) {
+        for (const Waypoint* w = plan.first(); w != nullptr; w = w->next) {
+            const bool hi = w->marker && highlighted(*w->marker);
+            if (hi) {
+                glColor3f(1.0f, 0.1f, 0.1f);
+            } else {
+                glColor3f(0.0f, 1.0f, 1.0f);
+            }
+            double x, y;
+            markerOf(*w, x, y);
+            filledSquare(x, y, s);
+        }
+        glColor3f(1.0f, 1.0f, 1.0f);
+        glLineWidth(2.0f);
+        for (const Waypoint* w = plan.first(); w != nullptr && w->next != nullptr; w = w->next) {
+            const bool hi = w->marker && highlighted(*w->marker);
+            if (hi) {
+                glColor3f(1.0f, 0.1f, 0.1f);
+            } else {
+                glColor3f(0.3f, 0.8f, 0.8f);
+            }
+            double x1, y1, x2, y2;
+            markerOf(*w, x1, y1);
+            markerOf(*w->next, x2, y2);
+            line(x1, y1, x2, y2);
+            // Arrowhead 55 percent along the leg; (-normalY, normalX) is the
+            // leg's direction since the normal points to starboard.
+            glColor3f(0.3f, 0.95f, 0.95f);
+            const double mx = 0.55 * x2 + 0.45 * x1;
+            const double my = 0.55 * y2 + 0.45 * y1;
+            const double u = s + 0.02;
+            glBegin(GL_TRIANGLES);
+            glVertex2d(mx - u * w->normalY, my + u * w->normalX);
+            glVertex2d(mx + u * w->normalX, my + u * w->normalY);
+            glVertex2d(mx - u * w->normalX, my - u * w->normalY);
+            glEnd();
+        }
+    }
+    glDisable(GL_BLEND);
+}
+
+void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    if (showMarkers) {
+        glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
+    } else {
+        glColor4f(0.0f, 1.0f, 0.0f, 0.5f);
+    }
+    if (!planner_.polygon) return;
+    const PolygonVertex* first = planner_.polygon->first();
+    if (first == nullptr || first->next == nullptr || first->next == first) return;
+
+    if (showMarkers) {
+        const double s = 5.0 / zoom;
+        const PolygonVertex* last = first;
+        for (const PolygonVertex* v = first->next; v != first; v = v->next) {
+            if (highlighted(v->marker)) {
+                glColor3f(0.7f, 0.5f, 0.1f);
+            } else {
+                glColor3f(0.2f, 0.2f, 0.8f);
+            }
+            filledSquare(v->marker.x, v->marker.y, s);
+            last = v;
+        }
+        if (highlighted(first->marker)) {
+            glColor3f(0.7f, 0.5f, 0.1f);
+        } else {
+            glColor3f(0.2f, 0.2f, 1.0f);
+        }
+        filledSquare(first->marker.x, first->marker.y, s);
+        glColor3f(0.3f, 1.0f, 0.3f);
+        squareOutline(first->marker.x, first->marker.y, 1.5 * s);
+
+        glLineWidth(2.0f);
+        glColor3f(0.3f, 1.0f, 0.3f);
+        for (const PolygonVertex* v = first; v != last; v = v->next) {
+            if (highlighted(v->marker)) glColor3f(0.7f, 0.5f, 0.1f);
+            line(v->marker.x, v->marker.y, v->next->marker.x, v->next->marker.y);
+            glColor3f(0.3f, 0.4f, 0.9f);
+        }
+        if (highlighted(last->marker)) {
+            glColor3f(0.7f, 0.5f, 0.1f);
+        } else {
+            glColor3f(0.2f, 0.2f, 1.0f);
+        }
+        line(last->marker.x, last->marker.y, first->marker.x, first->marker.y);
+    }
+    glDisable(GL_BLEND);
+}
+
+void SceneRenderer::drawPickMarker(float scale) {
+    const float x = planner_.pickLon;
+    const float y = planner_.pickY;
+    const float a = 0.5f / scale;
+    const float b = 1.5f / scale;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_LINES);
+    glVertex2f(x - a, y);
+    glVertex2f(x - b, y);
+    glVertex2f(x + b, y);
+    glVertex2f(x + a, y);
+    glVertex2f(x, y - b);
+    glVertex2f(x, y - a);
+    glVertex2f(x, y + b);
+    glVertex2f(x, y + a);
+    glEnd();
+}
+
+void SceneRenderer::drawEndMarker(float x, float y, float scale) {
+    const float d = 0.2f / scale;
+    const float e = 0.5f / scale;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    glBegin(GL_LINES);
+    glVertex2f(x - d, y - d);
+    glVertex2f(x - e, y - e);
+    glVertex2f(x + e, y + e);
+    glVertex2f(x + d, y + d);
+    glVertex2f(x + e, y - e);
+    glVertex2f(x + d, y - d);
+    glVertex2f(x - e, y + e);
+    glVertex2f(x - d, y + d);
+    glEnd();
+}
+
+void SceneRenderer::drawTransitOverlay(float scale) {
+    const PlannerState& p = planner_;
+    glLineWidth(3.0f);
+    if (p.startSet) drawEndMarker(p.transitStartLon, p.transitStartY, scale);
+    if (p.endSet) drawEndMarker(p.transitEndLon, p.transitEndY, scale);
+    if (!p.greatCircleReady) return;
+    glLineWidth(2.0f);
+    glDisable(GL_DEPTH_TEST);
+    glColor4f(1.0f, 1.0f, 1.0f, 0.85f);
+    glBegin(GL_LINE_STRIP);
+    for (int i = 0; i < PlannerState::kArcPoints; ++i) glVertex2f(p.arcLon[i], p.arcY[i]);
+    glEnd();
+    glColor3f(1.0f, 1.0f, 1.0f);
+    text_.drawText(p.arcLon[7] + 0.25f, p.arcY[7] + 0.25f, distanceText(p.greatCircleKm));
+}
+
+void SceneRenderer::drawCursorReadout(float lat, float lon, float elevationM) {
+    glColor3f(1.0f, 1.0f, 1.0f);
+    text_.drawText(planner_.pickLon + 0.5f, planner_.pickY + 0.5f, cursorReadoutText(lat, lon, elevationM));
+}
+
+std::string SceneRenderer::cursorReadoutText(float lat, float lon, float elevationM) {
+    if (lon < -180.0f) lon += 360.0f;
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "LAT %7.3f  LON %7.3f  DEP %5.1f    ", static_cast<double>(lat),
+                  static_cast<double>(lon), static_cast<double>(elevationM));
+    return clipBitmapText(buf);
+}
+
+std::string SceneRenderer::distanceText(float greatCircleKm) {
+    char buf[128];
+    std::snprintf(buf, sizeof buf, "DISTANCE %7.3f km     %7.3f nm ", static_cast<double>(greatCircleKm),
+                  static_cast<double>(greatCircleKm) / 1.852);
+    return clipBitmapText(buf);
+}
+
+}  // namespace tessarin

@@ -1,0 +1,65 @@
+#pragma once
+// The drawing routines of the map scene. They run inside the map transform
+// (applyMapTransform), so coordinates are map-plane: x = longitude in
+// degrees, y = mapY(latitude) (not degrees). They read the planner state (tile
+// records, plan, polygon, pick and transit fields) and change only GL state.
+//
+// Order in a frame: drawGraticule, drawOverviewPictures (depth test on), then
+// with the depth test off drawTilePictures, drawCoverageDots (coverage view
+// only), drawPlanAndPolygon, drawPickMarker, drawTransitOverlay,
+// drawCursorReadout.
+
+#include <string>
+
+namespace tessarin {
+
+class PlannerState;
+class SurveyPlan;
+class TextPainter;
+
+class SceneRenderer {
+public:
+    SceneRenderer(PlannerState& planner, TextPainter& text);
+
+    // Parallels every 8 degrees from -64 to 64 and meridians every 8 degrees,
+    // from longitude -252 to 180 so that the map continues west of -180.
+    void drawGraticule();
+    // The ten 72-degree overview pictures at 80 percent opacity, with the
+    // easternmost column repeated west of -180.
+    void drawOverviewPictures();
+    // Every resident tile's picture (or coverage texture when showCoverage),
+    // shifted by 360 degrees near the 180-degree meridian.
+    void drawTilePictures(float viewCentreY, float viewCentreLon, bool showCoverage);
+    // One coverage byte in eight of every resident tile as coloured points.
+    void drawCoverageDots(float viewCentreY, float viewCentreLon);
+
+    void drawPlanAndPolygon(float zoom, bool showMarkers);
+    // Swaths, then (with markers) waypoint squares, legs and arrowheads.
+    void drawPlan(float zoom, bool showMarkers);
+    // The polygon ring with its vertex squares; nothing without markers.
+    void drawPolygon(float zoom, bool showMarkers);
+    // Every leg's swath strip in the current colour.
+    void drawAllSwaths();
+
+    // Open plus sign at the last picked point; scale = zoom / 40.
+    void drawPickMarker(float scale);
+    // Transit end markers, great-circle line and its distance text.
+    void drawTransitOverlay(float scale);
+    // Open diagonal cross at (x, y).
+    void drawEndMarker(float x, float y, float scale);
+    // Latitude, longitude and elevation text beside the pick marker.
+    void drawCursorReadout(float lat, float lon, float elevationM);
+
+    // The texts as drawn (already cut to 36 characters).
+    static std::string cursorReadoutText(float lat, float lon, float elevationM);
+    static std::string distanceText(float greatCircleKm);
+
+    // mapY of a latitude on the 0.1-degree grid, from the planner's table.
+    float tableMapY(float latDeg) const;
+
+private:
+    PlannerState& planner_;
+    TextPainter& text_;
+};
+
+}  // namespace tessarin
