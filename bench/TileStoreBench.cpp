@@ -1,0 +1,243 @@
+// Costs of the tile store: the depth lookup on resident tiles against a plain
+// array read, loading a data tile against a bare decode of the same file, and
+// the two PNG decoders (lodepng, libpng) on the same file. The ratios are
+// printed at the end of the run.
+
+#include <benchmark/benchmark.h>
+#include <lodepng.h>
+#include <png.h>
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "earth/DepthTile.hpp"
+#include "earth/PngDecoder.hpp"
+#include "earth/TileStore.hpp"
+#include "support/TempDir.hpp"
+#include "support/TileWriter.hpp"
+
+namespace {
+
+using tessarin::DepthTile;
+using tessarin::TileStore;
+
+// The four cells of the lookup benchmark: west edges -4 and 4, south edges -8
+// and 0 (one data file copied to each).
+constexpr int kCells[4][2] = {{-4, -8}, {4, -8}, {-4, 0}, {4, 0}};
+
+struct World {
+    tessarin::test::TempDir dir;
+    std::string dataFile;  // the full-size tile at (-4, -8)
+};
+
+// A full 1920 x 1920 data tile with a varied sea floor: long swells, a ridge,
+// small noise, and reference coverage in survey-line stripes, written the way
+// production tiles are (Up filter, normal deflate).
+World& world() {
+    static std::unique_ptr<World> w = [] {
+        auto made = std::make_unique<World>();
+        std::vector<unsigned char> image(1920u * 1920u * 4u);
+        std::mt19937 rng(7);
+        std::uniform_int_distribution<int> noise(-30, 30);
+        for (int r = 0; r < 1920; ++r) {
+            for (int c = 0; c < 1920; ++c) {
+                const double elevationM = -4200.0 + 1400.0 * std::sin(r / 157.0) * std::cos(c / 233.0) +
+                                          2500.0 * std::exp(-std::pow((c - 0.4 * r - 700.0) / 60.0, 2)) +
+                                          noise(rng) / 3.0;
+                const std::uint16_t code = tessarin::test::codeOfElevation(elevationM);
+                unsigned char* px = &image[(static_cast<std::size_t>(r) * 1920 + c) * 4];
+                px[0] = static_cast<unsigned char>(code >> 8);
+                px[1] = static_cast<unsigned char>(code & 0xff);
+                px[2] = ((r + c / 3) / 45) % 4 == 0 ? 3 : (c % 300 < 40 ? 10 : 0);
+                px[3] = 255;
+            }
+        }
+        lodepng::State state;
+        state.encoder.filter_strategy = LFS_TWO;  // Up
+        state.encoder.auto_convert = 0;
+        state.info_raw.colortype = LCT_RGBA;
+        state.info_png.color.colortype = LCT_RGBA;
+        std::vector<unsigned char> png;
+        if (lodepng::encode(png, image, 1920, 1920, state) != 0) std::abort();
+        made->dataFile = DepthTile::dataFileName(made->dir.path(), kCells[0][0], kCells[0][1]);
+        std::filesystem::create_directories(std::filesystem::path(made->dataFile).parent_path());
+        if (lodepng::save_file(png, made->dataFile) != 0) std::abort();
+        for (int k = 1; k < 4; ++k)
+            std::filesystem::copy_file(made->dataFile, DepthTile::dataFileName(made->dir.path(), kCells[k][0], kCells[k][1]));
+        std::printf("data tile: %zu bytes compressed\n", png.size());
+        return made;
+    }();
+    return *w;
+}
+
+struct Point {
+    double lon, lat;
+};
+
+std::vector<Point> randomPoints(int n) {
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> lon(-4.0, 12.0), lat(-8.0, 8.0);
+    std::vector<Point> pts(n);
+    for (auto& p : pts) p = {lon(rng), lat(rng)};
+    return pts;
+}
+
+// Keeps the four tiles resident for the lookup benchmarks.
+struct ResidentStore {
+    std::ostringstream out;
+    tessarin::NullTextureSink sink;
+    TileStore tiles{out, sink, world().dir.path()};
+    ResidentStore() {
+        float e = 0.0f;
+        for (const auto& cell : kCells) tiles.getDepth(cell[0] + 1.0, cell[1] + 1.0, e);
+        if (tiles.residentCount() != 4) std::abort();
+    }
+};
+
+ResidentStore& store() {
+    static ResidentStore s;
+    return s;
+}
+
+constexpr int kPoints = 1 << 14;
+
+void BM_GetDepthResident(benchmark::State& state) {
+    TileStore& tiles = store().tiles;
+    const std::vector<Point> pts = randomPoints(kPoints);
+    std::size_t i = 0;
+    float e = 0.0f;
+    for (auto _ : state) {
+        const Point& p = pts[i++ & (kPoints - 1)];
+        benchmark::DoNotOptimize(tiles.getDepth(p.lon, p.lat, e));
+        benchmark::DoNotOptimize(e);
+    }
+}
+BENCHMARK(BM_GetDepthResident);
+
+// The floor: the same codes read from the tiles' own arrays at indices worked
+// out beforehand.
+void BM_PlainArrayRead(benchmark::State& state) {
+    TileStore& tiles = store().tiles;
+    const std::vector<Point> pts = randomPoints(kPoints);
+    std::vector<const std::uint16_t*> where(kPoints);
+    for (int k = 0; k < kPoints; ++k) {
+        DepthTile* t = tiles.residentTile(pts[k].lon, pts[k].lat);
+        where[k] = t->codeRow(t->rowOf(pts[k].lat)) + t->colOf(pts[k].lon);
+    }
+    std::size_t i = 0;
+    for (auto _ : state) {
+        const float e = static_cast<float>(*where[i++ & (kPoints - 1)]) / 3.0f - 12000.0f;
+        benchmark::DoNotOptimize(e);
+    }
+}
+BENCHMARK(BM_PlainArrayRead);
+
+void BM_LoadDataTile(benchmark::State& state) {
+    const std::string root = world().dir.path();
+    std::ostream quiet(nullptr);
+    for (auto _ : state) {
+        DepthTile tile(kCells[0][0], kCells[0][1], 8.0, 0);
+        if (!tile.loadData(root, quiet)) std::abort();
+        benchmark::DoNotOptimize(tile.codeRow(0));
+    }
+}
+BENCHMARK(BM_LoadDataTile)->Unit(benchmark::kMillisecond);
+
+// The decoder the store uses (libpng, classic interface).
+void BM_DecodePng(benchmark::State& state) {
+    const std::string file = world().dataFile;
+    for (auto _ : state) {
+        const tessarin::DecodedImage image = tessarin::decodePng(file);
+        if (image.empty()) std::abort();
+        benchmark::DoNotOptimize(image.rgba.data());
+    }
+}
+BENCHMARK(BM_DecodePng)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeLodepng(benchmark::State& state) {
+    const std::string file = world().dataFile;
+    for (auto _ : state) {
+        std::vector<unsigned char> rgba;
+        unsigned w = 0, h = 0;
+        if (lodepng::decode(rgba, w, h, file) != 0) std::abort();
+        benchmark::DoNotOptimize(rgba.data());
+    }
+}
+BENCHMARK(BM_DecodeLodepng)->Unit(benchmark::kMillisecond);
+
+void BM_DecodeLibpngSimplified(benchmark::State& state) {
+    const std::string file = world().dataFile;
+    for (auto _ : state) {
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (!png_image_begin_read_from_file(&image, file.c_str())) std::abort();
+        image.format = PNG_FORMAT_RGBA;
+        std::vector<unsigned char> rgba(PNG_IMAGE_SIZE(image));
+        if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) std::abort();
+        benchmark::DoNotOptimize(rgba.data());
+    }
+}
+BENCHMARK(BM_DecodeLibpngSimplified)->Unit(benchmark::kMillisecond);
+
+// Console output as usual, plus the real time per iteration of each
+// benchmark for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs) {
+            if (run.iterations > 0)
+                nsPerIteration[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() * ratioToNs(run.time_unit);
+        }
+    }
+    std::map<std::string, double> nsPerIteration;
+
+private:
+    static double ratioToNs(benchmark::TimeUnit unit) {
+        switch (unit) {
+            case benchmark::kSecond: return 1e9;
+            case benchmark::kMillisecond: return 1e6;
+            case benchmark::kMicrosecond: return 1e3;
+            default: return 1.0;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    world();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const auto& t = reporter.nsPerIteration;
+    const auto ratio = [&](const char* a, const char* b) {
+        const auto ia = t.find(a), ib = t.find(b);
+        if (ia == t.end() || ib == t.end() || ib->second <= 0.0) return;
+        const auto shown = [](double ns) {
+            char text[32];
+            if (ns >= 1e5) std::snprintf(text, sizeof text, "%.1f ms", ns / 1e6);
+            else std::snprintf(text, sizeof text, "%.1f ns", ns);
+            return std::string(text);
+        };
+        std::printf("  %-26s / %-26s = %6.2f  (%s vs %s)\n", a, b, ia->second / ib->second,
+                    shown(ia->second).c_str(), shown(ib->second).c_str());
+    };
+    std::printf("\nRatios (same run, same file):\n");
+    ratio("BM_GetDepthResident", "BM_PlainArrayRead");
+    ratio("BM_LoadDataTile", "BM_DecodePng");
+    ratio("BM_DecodeLodepng", "BM_DecodeLibpngSimplified");
+    ratio("BM_DecodeLodepng", "BM_DecodePng");
+    ratio("BM_DecodePng", "BM_DecodeLibpngSimplified");
+    benchmark::Shutdown();
+    return 0;
+}
