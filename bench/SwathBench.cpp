@@ -112,6 +112,8 @@ BENCHMARK(BM_DepthLookups)->Unit(benchmark::kMillisecond);
 // Keeps each run's time per iteration so the ratio can be printed.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
+    // Plain text: the figures usually end up in logs.
+    RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs)
             if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
