@@ -102,6 +102,7 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
         return;
     }
 
+    // Only now that a tile is really coming in does the oldest one go.
     if (loadCounter_ >= kRingSize) {
         const RingEntry oldest = ring_[slot];
         if (oldest.latIdx >= 0 && oldest.lonIdx >= 0) {

@@ -78,18 +78,6 @@ TEST(DepthTileElevation, RowAndColumnTakeTheProductInSinglePrecision) {
     EXPECT_EQ(tile.colOf(7.75), 1860);
 }
 
-TEST(DepthTileElevation, ColumnsSpreadTheFileWidthOverEightDegrees) {
-    DepthTile tile(100.0, -40.0, 8.0, 0);
-    tile.allocate(8, 1920);
-    for (int c = 0; c < 8; ++c) tile.codeRow(1000)[c] = static_cast<std::uint16_t>(100 * c);
-    const double lat = -40.0 + 919.5 / 240.0;  // row 1000
-    EXPECT_EQ(tile.rowOf(lat), 1000);
-    for (int c = 0; c < 8; ++c) {
-        EXPECT_EQ(tile.colOf(100.0 + c + 0.5), c);
-        EXPECT_EQ(tile.elevationAt(100.0 + c + 0.5, lat), static_cast<float>(100 * c) / 3.0f - 12000.0f);
-    }
-}
-
 TEST(DepthTileElevation, LongitudeIsBroughtIntoTheCellsRange) {
     auto westPtr = fullTile(-180.0, 0.0);
     DepthTile& west = *westPtr;

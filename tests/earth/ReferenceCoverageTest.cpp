@@ -68,15 +68,5 @@ TEST_F(ReferenceCoverage, QueriesHaveNoLatitudeLimit) {
     EXPECT_FALSE(tiles.getDepth(30.0, 70.0, e));
 }
 
-TEST_F(ReferenceCoverage, ReleasedTilesAnswerFalse) {
-    float e = 0.0f;
-    ASSERT_TRUE(tiles.getDepth(30.0, -35.0, e));
-    tiles.releaseAllTiles();
-    std::uint16_t value = 5;
-    EXPECT_FALSE(tiles.getCoverage(30.0, -35.0, value));
-    EXPECT_EQ(value, 5);
-    EXPECT_EQ(tiles.residentTile(30.0, -35.0), nullptr);
-}
-
 }  // namespace
 }  // namespace tessarin
