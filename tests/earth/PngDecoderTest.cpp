@@ -17,7 +17,7 @@ using test::TempDir;
 // Writes a small PNG of the given stored colour type from raw samples in the
 // same colour type, so that every decoding path (palette, grey, 16-bit,
 // interlace, gamma chunk) is exercised on a file lodepng also reads.
-struct PngSpec {
+struct PngCase {
     const char* label;
     LodePNGColorType type;
     unsigned bitDepth;
@@ -25,19 +25,19 @@ struct PngSpec {
     unsigned gamma = 0;  // gAMA chunk value times 100000; 0 = no chunk
 };
 
-void writeSample(const std::string& path, const PngSpec& spec, unsigned w, unsigned h) {
+void writeSample(const std::string& path, const PngCase& pngCase, unsigned w, unsigned h) {
     lodepng::State state;
     state.encoder.auto_convert = 0;
-    state.info_raw.colortype = spec.type;
-    state.info_raw.bitdepth = spec.bitDepth;
-    state.info_png.color.colortype = spec.type;
-    state.info_png.color.bitdepth = spec.bitDepth;
-    state.info_png.interlace_method = spec.interlaced ? 1 : 0;
-    if (spec.gamma != 0) {
+    state.info_raw.colortype = pngCase.type;
+    state.info_raw.bitdepth = pngCase.bitDepth;
+    state.info_png.color.colortype = pngCase.type;
+    state.info_png.color.bitdepth = pngCase.bitDepth;
+    state.info_png.interlace_method = pngCase.interlaced ? 1 : 0;
+    if (pngCase.gamma != 0) {
         state.info_png.gama_defined = 1;
-        state.info_png.gama_gamma = spec.gamma;
+        state.info_png.gama_gamma = pngCase.gamma;
     }
-    if (spec.type == LCT_PALETTE) {
+    if (pngCase.type == LCT_PALETTE) {
         for (unsigned i = 0; i < 16; ++i) {
             const auto v = static_cast<unsigned char>(i * 16);
             const auto a = static_cast<unsigned char>(i == 3 ? 0 : 255 - i);
@@ -50,16 +50,16 @@ void writeSample(const std::string& path, const PngSpec& spec, unsigned w, unsig
     // Varied bytes; a palette index stays inside the 16 entries.
     for (std::size_t i = 0; i < raw.size(); ++i) {
         raw[i] = static_cast<unsigned char>((i * 37 + 11) & 0xff);
-        if (spec.type == LCT_PALETTE) raw[i] = static_cast<unsigned char>(raw[i] & (spec.bitDepth == 8 ? 0x0f : 0xff));
+        if (pngCase.type == LCT_PALETTE) raw[i] = static_cast<unsigned char>(raw[i] & (pngCase.bitDepth == 8 ? 0x0f : 0xff));
     }
     std::vector<unsigned char> png;
-    ASSERT_EQ(lodepng::encode(png, raw, w, h, state), 0u) << spec.label;
+    ASSERT_EQ(lodepng::encode(png, raw, w, h, state), 0u) << pngCase.label;
     ASSERT_EQ(lodepng::save_file(png, path), 0u);
 }
 
 TEST(PngDecoder, MatchesLodepngOnEveryColourType) {
     TempDir dir;
-    const PngSpec specs[] = {
+    const PngCase cases[] = {
         {"rgba8", LCT_RGBA, 8},
         {"rgb8", LCT_RGB, 8},
         {"grey1", LCT_GREY, 1},
@@ -76,17 +76,17 @@ TEST(PngDecoder, MatchesLodepngOnEveryColourType) {
         {"rgba8_gamma1", LCT_RGBA, 8, false, 100000},
         {"rgb8_gamma02", LCT_RGB, 8, false, 20000},
     };
-    for (const PngSpec& spec : specs) {
-        const std::string path = dir.file(std::string(spec.label) + ".png");
-        writeSample(path, spec, 13, 7);
+    for (const PngCase& pngCase : cases) {
+        const std::string path = dir.file(std::string(pngCase.label) + ".png");
+        writeSample(path, pngCase, 13, 7);
         std::vector<unsigned char> expected;
         unsigned w = 0, h = 0;
-        ASSERT_EQ(lodepng::decode(expected, w, h, path), 0u) << spec.label;
+        ASSERT_EQ(lodepng::decode(expected, w, h, path), 0u) << pngCase.label;
 
         const DecodedImage image = decodePng(path);
-        EXPECT_EQ(image.width, 13) << spec.label;
-        EXPECT_EQ(image.height, 7) << spec.label;
-        EXPECT_EQ(image.rgba, std::vector<std::uint8_t>(expected.begin(), expected.end())) << spec.label;
+        EXPECT_EQ(image.width, 13) << pngCase.label;
+        EXPECT_EQ(image.height, 7) << pngCase.label;
+        EXPECT_EQ(image.rgba, std::vector<std::uint8_t>(expected.begin(), expected.end())) << pngCase.label;
     }
 }
 
