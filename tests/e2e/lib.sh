@@ -43,7 +43,9 @@ start_xvfb() {
 # start_app EXE: runs the program in E2E_WORK with its output in APP_LOG.
 start_app() {
   APP_LOG="$E2E_WORK/console.log"
-  (cd "$E2E_WORK" && exec "$1" >"$APP_LOG" 2>&1 < "${APP_STDIN:-/dev/null}") &
+  local exe
+  exe=$(realpath "$1")
+  (cd "$E2E_WORK" && exec "$exe" >"$APP_LOG" 2>&1 < "${APP_STDIN:-/dev/null}") &
   APP_PID=$!
 }
 
@@ -73,12 +75,12 @@ screenshot() {
 
 # pixel FILE X Y: prints "R G B" (0..255) of one pixel of a screenshot.
 pixel() {
-  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]" info:
+  convert "$1" -format "%[fx:int(255*p{$2,$3}.r)] %[fx:int(255*p{$2,$3}.g)] %[fx:int(255*p{$2,$3}.b)]\n" info:
 }
 
 # colours FILE X Y W H: number of distinct colours in a region.
 colours() {
-  convert "$1" -crop "$4x$5+$2+$3" +repage -unique-colors -format "%w" info:
+  convert "$1" -crop "$4x$5+$2+$3" +repage -unique-colors -format "%w\n" info:
 }
 
 # wait_exit STATUS: waits for the program to end and checks its exit status.
