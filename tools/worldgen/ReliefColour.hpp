@@ -1,0 +1,17 @@
+#pragma once
+// Hill-shaded colour relief: sea in blues that darken with depth, land in
+// greens, browns and white, lit from the north-west.
+
+#include <cstdint>
+
+namespace tessarin::worldgen {
+
+struct Rgb {
+    std::uint8_t r, g, b;
+};
+
+// Colour of an elevation (m) lit by the slopes dzEast and dzNorth (metres of
+// rise per metre of ground towards east and north).
+Rgb shadedRelief(double elevationM, double dzEast, double dzNorth);
+
+}  // namespace tessarin::worldgen
