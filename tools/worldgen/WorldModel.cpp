@@ -25,17 +25,20 @@ double depthOfAge(double ageMyr) {
     return 6400.0 - 3200.0 * std::exp(-ageMyr / 62.8);
 }
 
-// Distance (km) from a point to a polyline, with the fraction along it and
-// the side (+1 left of the direction of travel, -1 right).
+// Distance (km) from a point to a polyline, the distance along it to the
+// nearest point, the signed offset from the nearest segment's line (positive
+// left of the direction of travel) and how far the point lies beyond either
+// end of the line (0 alongside it).
 struct LineDistance {
     double km;
     double alongKm;
-    double side;
+    double offsetKm;
+    double beyondKm;
 };
 
 LineDistance distanceToLine(const std::vector<GeoPoint>& line, double lon, double lat) {
     const double kx = std::cos(lat * kPi / 180.0) * kKm;
-    LineDistance best{1e30, 0.0, 1.0};
+    LineDistance best{1e30, 0.0, 0.0, 0.0};
     double walked = 0.0;
     for (std::size_t i = 0; i + 1 < line.size(); ++i) {
         const double ax = (line[i].lon - lon) * kx, ay = (line[i].lat - lat) * kKm;
@@ -43,13 +46,18 @@ LineDistance distanceToLine(const std::vector<GeoPoint>& line, double lon, doubl
         const double dx = bx - ax, dy = by - ay;
         const double len2 = dx * dx + dy * dy;
         const double len = std::sqrt(len2);
-        const double t = len2 > 0.0 ? std::clamp(-(ax * dx + ay * dy) / len2, 0.0, 1.0) : 0.0;
+        if (len <= 0.0) continue;
+        const double u = -(ax * dx + ay * dy) / len2;
+        const double t = std::clamp(u, 0.0, 1.0);
         const double px = ax + t * dx, py = ay + t * dy;
         const double d = std::sqrt(px * px + py * py);
         if (d < best.km) {
             // The point is at (-ax, -ay) from the segment start.
-            const double cross = dx * (-ay) - dy * (-ax);
-            best = {d, walked + t * len, cross >= 0.0 ? 1.0 : -1.0};
+            const double offset = (dx * (-ay) - dy * (-ax)) / len;
+            double beyond = 0.0;
+            if (i == 0 && u < 0.0) beyond = -u * len;
+            if (i + 2 == line.size() && u > 1.0) beyond = (u - 1.0) * len;
+            best = {d, walked + t * len, offset, beyond};
         }
         walked += len;
     }
@@ -224,9 +232,11 @@ double WorldModel::baseSeaFloorM(double lon, double lat, double seaKm, const Det
     // The trench along the subduction margin, with its outer rise.
     if (lon > -110.0 && lon < -80.0 && lat > 4.0 && lat < 25.0) {
         const LineDistance t = distanceToLine(trenchAxis(), lon, lat);
-        const double across = t.km * t.side;  // positive on the landward (north-east) side
-        elevation -= 2600.0 * std::exp(-(across / 24.0) * (across / 24.0));
-        elevation += 280.0 * std::exp(-((across + 75.0) / 35.0) * ((across + 75.0) / 35.0));
+        const double across = t.offsetKm;  // positive on the landward (north-east) side
+        // The trench dies out past the ends of its axis instead of ending in a pit.
+        const double ends = std::exp(-(t.beyondKm / 40.0) * (t.beyondKm / 40.0));
+        elevation -= ends * 2600.0 * std::exp(-(across / 24.0) * (across / 24.0));
+        elevation += ends * 280.0 * std::exp(-((across + 75.0) / 35.0) * ((across + 75.0) / 35.0));
     }
     return elevation;
 }
