@@ -132,10 +132,10 @@ bool generateWorld(const GeneratorOptions& options, std::ostream& out, std::ostr
     const std::string root = options.outDir.empty() ? std::string(".") : options.outDir;
     std::error_code ec;
     for (const char* sub : {"", "Tile_8png_d", "Tile_8png_i", "GlobeTiles", "Logos"}) {
-        fs::create_directories(fs::path(root) / sub, ec);
+        const fs::path folder = *sub ? fs::path(root) / sub : fs::path(root);
+        fs::create_directories(folder, ec);
         if (ec) {
-            err << "tessarin-worldgen: cannot create folder " << (fs::path(root) / sub).string() << ": "
-                << ec.message() << "\n";
+            err << "tessarin-worldgen: cannot create folder " << folder.string() << ": " << ec.message() << "\n";
             return false;
         }
     }
