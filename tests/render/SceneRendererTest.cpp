@@ -58,16 +58,24 @@ class SceneRendererTest : public ::testing::Test {
 protected:
     SceneRendererTest() : gl(kWidth, kHeight) {
         if (!gl.ok()) return;
-        // Two flat-floor tiles: one in the Atlantic and one at the western end
-        // of the grid (for the repeat across the 180-degree meridian).
-        test::writeFlatDataTile(dir.path(), -36, 16, -3000.0);
-        test::writePictureTile(dir.path(), -36, 16, 1920, 10, 60, 140);
-        test::writeFlatDataTile(dir.path(), -180, 0, -3000.0);
-        test::writePictureTile(dir.path(), -180, 0, 1920, 200, 40, 40);
-        planner = std::make_unique<PlannerState>(out, sink, dir.path());
+        planner = std::make_unique<PlannerState>(out, sink, world->path());
         applyWindowSize(app, kWidth, kHeight);
         glViewport(0, 0, kWidth, kHeight);
         cycle = std::make_unique<FrameCycle>(app, *planner, painter);
+    }
+
+    // Two flat-floor tiles, written once: one in the Atlantic and one at the
+    // western end of the grid (for the repeat across the 180-degree meridian).
+    static void SetUpTestSuite() {
+        world = new test::TempDir;
+        test::writeFlatDataTile(world->path(), -36, 16, -3000.0);
+        test::writePictureTile(world->path(), -36, 16, 1920, 10, 60, 140);
+        test::writeFlatDataTile(world->path(), -180, 0, -3000.0);
+        test::writePictureTile(world->path(), -180, 0, 1920, 200, 40, 40);
+    }
+    static void TearDownTestSuite() {
+        delete world;
+        world = nullptr;
     }
 
     void SetUp() override {
@@ -113,8 +121,8 @@ protected:
         readBack();
     }
 
+    static test::TempDir* world;
     test::OffscreenGl gl;
-    test::TempDir dir;
     std::ostringstream out;
     GlTextureSink sink;
     std::unique_ptr<PlannerState> planner;
@@ -123,6 +131,8 @@ protected:
     std::unique_ptr<FrameCycle> cycle;
     std::vector<unsigned char> pixels;
 };
+
+test::TempDir* SceneRendererTest::world = nullptr;
 
 const Rgb kAtlantic{10, 60, 140};
 const Rgb kDateLineTile{200, 40, 40};
