@@ -12,6 +12,7 @@
 #include "app/FrameCycle.hpp"
 #include "app/InputHandler.hpp"
 #include "render/GlTextureSink.hpp"
+#include "render/TextureStore.hpp"
 
 namespace tessarin {
 
@@ -82,6 +83,7 @@ int runShell(Application& a, int argc, char** argv) {
     out << "hello bathy world\n";
     a.app = AppState();
     a.stopwatch.start();
+    a.textures = new TextureStore(out);
 
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_RGB | GLUT_DEPTH);
@@ -127,7 +129,24 @@ int runShell(Application& a, int argc, char** argv) {
     glutAddMenuEntry("load Area", 3);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
 
+    TextureStore& textures = *a.textures;
+    textures.loadLogo("Logos/Ostra_Logo.raw", 33);
+    textures.loadLogo("Logos/Kelvex_Logo_bg.raw", 34);
+    textures.loadLogo("Logos/GEBCO_3.raw", 39);
+    textures.loadButtonImage("Logos/Menu_Planner_Zoom_2.raw", 512, 256, 40);
+    textures.loadButtonImage("Logos/Scale512x128.raw", 512, 128, 52);
+    textures.loadButtonImage("Logos/DataLoading.raw", 512, 256, 53);
+    textures.loadGlobeTiles(15, -160);
+    textures.setBusyFrameEnd([&a] {
+        setGlobeProjection(a.app);
+        glutSwapBuffers();
+    });
+
     a.planner->tiles.loadOverviewTiles();
+    // The globe's ten blocks show the map's overview pictures.
+    for (int k = 1; k <= 10; ++k) {
+        if (a.planner->tiles.overviewLoaded(k)) textures.shareTexture(k, a.planner->tiles.overviewTexture(k));
+    }
 
     IMGUI_CHECKVERSION();
     ImGui::CreateContext();
