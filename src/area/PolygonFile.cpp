@@ -9,6 +9,7 @@
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
+#include "plan/ReplacingFile.hpp"
 
 namespace tessarin {
 
@@ -95,25 +96,21 @@ bool savePolygonFile(const std::string& path, const SurveyPolygon& polygon, std:
     // Written beside the target and renamed over it at the end, so a failed
     // write (full disk, lost folder) never leaves a half polygon in place of
     // the old file.
-    const std::string partial = path + ".tmp";
-    std::FILE* f = std::fopen(partial.c_str(), "w");
-    if (!f) {
+    ReplacingFile file(path);
+    if (!file.isOpen()) {
         out << "Cannot write polygon file " << path << "\n";
         return false;
     }
-    bool ok = std::fputs("Lon, Lat  \n", f) >= 0;
+    std::fputs("Lon, Lat  \n", file.get());
     if (const PolygonVertex* first = polygon.first()) {
         const PolygonVertex* v = first;
         do {
             const std::string row = fixedSix(v->x) + ", " + fixedSix(v->lat) + " \n";
-            ok = ok && std::fputs(row.c_str(), f) >= 0;
+            std::fputs(row.c_str(), file.get());
             v = v->next;
         } while (v != first);
     }
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
-    if (!ok || std::rename(partial.c_str(), path.c_str()) != 0) {
-        std::remove(partial.c_str());
+    if (!file.commit()) {
         out << "Cannot write polygon file " << path << "\n";
         return false;
     }
