@@ -154,9 +154,12 @@ TEST_F(FlatFloor, SampleCountsAndLookups) {
 
 TEST_F(FlatFloor, FewerThanTwoWaypointsOnlyPrint) {
     plan().generateSwaths(true);
+    EXPECT_EQ(world_->takeOutput(), "genSwaths 1\n");
+    // Adding the waypoint may load its tile, which prints lines of its own.
     addAt(plan(), 6.0, 5.5);
+    world_->takeOutput();
     plan().generateSwaths(true);
-    EXPECT_EQ(world_->takeOutput(), "genSwaths 1\ngenSwaths 1\n");
+    EXPECT_EQ(world_->takeOutput(), "genSwaths 1\n");
     EXPECT_EQ(plan().first()->sampleCount, 0);
 }
 
