@@ -1,5 +1,6 @@
 #include "app/Configuration.hpp"
 
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 
@@ -49,6 +50,20 @@ private:
     std::string pending_;
 };
 
+// Reads a numeric key's value into field. A value that cannot be meant
+// (infinite, not a number, or not positive where only a positive value makes
+// sense: a zero speed or turn rate would make every time or turn radius
+// infinite) is refused with a line saying so, and the field keeps its value.
+void readValue(WordReader& reader, std::ostream& out, const std::string& key, float& field, bool positive) {
+    float value = field;
+    reader.readFloat(value);
+    if (!std::isfinite(value) || (positive && value <= 0.0f)) {
+        out << "Ignoring " << key << " " << value << ", keeping " << field << "\n";
+        return;
+    }
+    field = value;
+}
+
 // Words longer than the format allows are cut, never stored whole.
 std::string cut(std::string word, std::size_t limit) {
     if (word.size() > limit) word.resize(limit);
@@ -64,17 +79,17 @@ void readConfiguration(std::istream& in, std::ostream& out, Configuration& confi
         const std::string word = cut(raw, Configuration::kMaxWord);
         out << word << "\n";
         if (word == "boat_speed") {
-            reader.readFloat(config.boatSpeed);
+            readValue(reader, out, word, config.boatSpeed, true);
             out << "boat speed READ " << config.boatSpeed << "\n";
         } else if (word == "depth_multiplier") {
-            reader.readFloat(config.depthMultiplier);
+            readValue(reader, out, word, config.depthMultiplier, false);
             out << "dep Mult " << config.depthMultiplier << "\n";
         } else if (word == "turn_rate") {
-            reader.readFloat(config.turnRate);
+            readValue(reader, out, word, config.turnRate, true);
         } else if (word == "fill_overlap") {
-            reader.readFloat(config.fillOverlap);
+            readValue(reader, out, word, config.fillOverlap, false);
         } else if (word == "edge_overlap") {
-            reader.readFloat(config.edgeOverlap);
+            readValue(reader, out, word, config.edgeOverlap, false);
             out << "Lines overlap " << config.edgeOverlap << "\n";
         } else if (word == "extinction_table") {
             std::string name;
@@ -83,7 +98,7 @@ void readConfiguration(std::istream& in, std::ostream& out, Configuration& confi
             }
             out << "Extinction Curve File " << config.extinctionTable << "\n";
         } else if (word == "day_rate") {
-            reader.readFloat(config.dayRate);
+            readValue(reader, out, word, config.dayRate, false);
             out << "Day Rate " << config.dayRate << "\n";
         } else if (word == "end") {
             return;

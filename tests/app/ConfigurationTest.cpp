@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 #include <string>
 
@@ -91,6 +92,20 @@ TEST(Configuration, ValueThatIsNotANumberIsReadAsTheNextWord) {
     EXPECT_FLOAT_EQ(r.config.boatSpeed, 9.0f);
     EXPECT_FLOAT_EQ(r.config.depthMultiplier, 6.0f);
     EXPECT_EQ(r.echo, "boat_speed\nboat speed READ 9\ndepth_multiplier\ndep Mult 6\nend\n");
+}
+
+TEST(Configuration, ValuesThatCannotBeMeantAreRefused) {
+    // A zero speed or turn rate would make the turn radius and every leg time
+    // infinite; infinities and NaN are never meant anywhere.
+    const Read r = readText("boat_speed 0 turn_rate -5 day_rate inf edge_overlap nan depth_multiplier 3 end");
+    EXPECT_FLOAT_EQ(r.config.boatSpeed, 9.0f);
+    EXPECT_FLOAT_EQ(r.config.turnRate, 60.0f);
+    EXPECT_FLOAT_EQ(r.config.dayRate, 45000.0f);
+    EXPECT_FLOAT_EQ(r.config.edgeOverlap, 10.0f);
+    EXPECT_FLOAT_EQ(r.config.depthMultiplier, 3.0f);
+    EXPECT_NE(r.echo.find("Ignoring boat_speed 0, keeping 9\nboat speed READ 9\n"), std::string::npos) << r.echo;
+    EXPECT_NE(r.echo.find("Ignoring turn_rate -5, keeping 60\n"), std::string::npos) << r.echo;
+    EXPECT_TRUE(std::isfinite(r.config.turnRadiusMetres()));
 }
 
 TEST(Configuration, OverLongWordsAreCut) {
