@@ -66,10 +66,11 @@ inline double octaveKeep(double w, double minWavelength) {
     return k >= 1.0 ? 1.0 : (k <= 0.0 ? 0.0 : k);
 }
 
-}  // namespace
-
-double fractalNoise(double x, double y, std::uint32_t seed, double baseWavelength, int octaves,
-                    double minWavelength) {
+// Sums octaves of halving wavelength and amplitude; octave(o, u, v) gives one
+// octave's value at lattice coordinates (u, v). Each octave is turned against
+// the last so lattice directions do not add up.
+template <typename Octave>
+double sumOctaves(double x, double y, double baseWavelength, int octaves, double minWavelength, Octave octave) {
     double sum = 0.0;
     double norm = 0.0;
     double amplitude = 1.0;
@@ -78,10 +79,9 @@ double fractalNoise(double x, double y, std::uint32_t seed, double baseWavelengt
         norm += amplitude;
         const double keep = octaveKeep(wavelength, minWavelength);
         if (keep > 0.0) {
-            // Each octave turned against the last so lattice directions do not add up.
             const double u = (kRotC[o & 7] * x - kRotS[o & 7] * y) / wavelength;
             const double v = (kRotS[o & 7] * x + kRotC[o & 7] * y) / wavelength;
-            sum += keep * amplitude * valueNoise(u, v, seed + 7919u * static_cast<std::uint32_t>(o));
+            sum += keep * amplitude * octave(o, u, v);
         }
         amplitude *= 0.5;
         wavelength *= 0.5;
@@ -89,25 +89,21 @@ double fractalNoise(double x, double y, std::uint32_t seed, double baseWavelengt
     return norm > 0.0 ? sum / norm : 0.0;
 }
 
+}  // namespace
+
+double fractalNoise(double x, double y, std::uint32_t seed, double baseWavelength, int octaves,
+                    double minWavelength) {
+    return sumOctaves(x, y, baseWavelength, octaves, minWavelength, [seed](int o, double u, double v) {
+        return valueNoise(u, v, seed + 7919u * static_cast<std::uint32_t>(o));
+    });
+}
+
 double ridgedNoise(double x, double y, std::uint32_t seed, double baseWavelength, int octaves,
                    double minWavelength) {
-    double sum = 0.0;
-    double norm = 0.0;
-    double amplitude = 1.0;
-    double wavelength = baseWavelength;
-    for (int o = 0; o < octaves; ++o) {
-        norm += amplitude;
-        const double keep = octaveKeep(wavelength, minWavelength);
-        if (keep > 0.0) {
-            const double u = (kRotC[o & 7] * x - kRotS[o & 7] * y) / wavelength;
-            const double v = (kRotS[o & 7] * x + kRotC[o & 7] * y) / wavelength;
-            const double n = 1.0 - std::fabs(valueNoise(u, v, seed + 104729u * static_cast<std::uint32_t>(o)));
-            sum += keep * amplitude * n * n;
-        }
-        amplitude *= 0.5;
-        wavelength *= 0.5;
-    }
-    return norm > 0.0 ? sum / norm : 0.0;
+    return sumOctaves(x, y, baseWavelength, octaves, minWavelength, [seed](int o, double u, double v) {
+        const double n = 1.0 - std::fabs(valueNoise(u, v, seed + 104729u * static_cast<std::uint32_t>(o)));
+        return n * n;
+    });
 }
 
 }  // namespace tessarin::worldgen
