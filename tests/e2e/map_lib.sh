@@ -76,3 +76,16 @@ near() {
 count_lines() {
   grep -cF -- "$1" "$APP_LOG" 2>/dev/null || true
 }
+
+# start_flat_world EXE: the program in a fresh folder holding a bare
+# config.txt and one flat tile around the default view centre (-30, map y 20),
+# running under a private X server with its window up.
+start_flat_world() {
+  make_workdir
+  echo "end" >"$E2E_WORK/config.txt"
+  write_flat_tile "$E2E_WORK" -36 16
+  start_xvfb
+  start_app "$1"
+  wait_for_line "hello bathy world"
+  wait_window
+}

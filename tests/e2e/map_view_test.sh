@@ -8,13 +8,7 @@ src=$2
 source "$src/tests/e2e/lib.sh"
 source "$src/tests/e2e/map_lib.sh"
 
-make_workdir
-echo "end" >"$E2E_WORK/config.txt"
-write_flat_tile "$E2E_WORK" -36 16
-start_xvfb
-start_app "$exe"
-wait_for_line "hello bathy world"
-wait_window
+start_flat_world "$exe"
 
 # An Idle click makes the tile resident (and starts a pan that ends at once).
 xdotool mousemove 950 475 click 1

@@ -9,14 +9,7 @@ src=$2
 source "$src/tests/e2e/lib.sh"
 source "$src/tests/e2e/map_lib.sh"
 
-make_workdir
-echo "end" >"$E2E_WORK/config.txt"
-# One tile of 3000 m of water around the default view centre (-30, map y 20).
-write_flat_tile "$E2E_WORK" -36 16
-start_xvfb
-start_app "$exe"
-wait_for_line "hello bathy world"
-wait_window
+start_flat_world "$exe"
 
 # Keys go to the window under the pointer (no window manager).
 xdotool mousemove 950 475
