@@ -245,9 +245,11 @@ void SceneRenderer::drawAllSwaths() {
     });
 }
 
-void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
-    if (!planner_.plan || planner_.plan->empty()) return;
-    const SurveyPlan& plan = *planner_.plan;
+namespace {
+
+// Plan and polygon both start translucent: white, or green when the markers
+// are hidden.
+void beginHalfTransparent(bool showMarkers) {
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     if (showMarkers) {
@@ -255,6 +257,14 @@ void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
     } else {
         glColor4f(0.0f, 1.0f, 0.0f, 0.5f);
     }
+}
+
+}  // namespace
+
+void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
+    if (!planner_.plan || planner_.plan->empty()) return;
+    const SurveyPlan& plan = *planner_.plan;
+    beginHalfTransparent(showMarkers);
     drawAllSwaths();
 
     const double s = 5.0 / zoom;
@@ -300,13 +310,7 @@ void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    if (showMarkers) {
-        glColor4f(1.0f, 1.0f, 1.0f, 0.5f);
-    } else {
-        glColor4f(0.0f, 1.0f, 0.0f, 0.5f);
-    }
+    beginHalfTransparent(showMarkers);
     if (!planner_.polygon) return;
     const PolygonVertex* first = planner_.polygon->first();
     if (first == nullptr || first->next == nullptr || first->next == first) return;
