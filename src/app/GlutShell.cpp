@@ -12,6 +12,7 @@
 #include "app/FrameCycle.hpp"
 #include "app/InputHandler.hpp"
 #include "render/GlTextureSink.hpp"
+#include "render/MapProgressBar.hpp"
 #include "render/TextureStore.hpp"
 
 namespace tessarin {
@@ -113,6 +114,13 @@ int runShell(Application& a, int argc, char** argv) {
     a.input = new InputHandler(a.app, *a.planner, a.stopwatch, shellActions);
     static GlutTextPainter textPainter;
     a.frames = new FrameCycle(a.app, *a.planner, textPainter);
+    static MapProgressBar progressBar(
+        textPainter, [] { glutSwapBuffers(); },
+        [&a](int& w, int& h) {
+            w = a.app.windowWidth;
+            h = a.app.windowHeight;
+        });
+    a.planner->setProgress(&progressBar);
 
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onDisplay);

@@ -11,7 +11,9 @@
 #include <vector>
 
 #include "app/Configuration.hpp"
+#include "earth/ConsoleProgress.hpp"
 #include "earth/MapProjection.hpp"
+#include "earth/ProgressSink.hpp"
 #include "earth/TileStore.hpp"
 
 namespace tessarin {
@@ -63,9 +65,16 @@ public:
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
 
+    // Where long operations report progress: standard error unless the
+    // shell installs the bar over the map (null restores standard error).
+    ProgressSink& progress() { return *progress_; }
+    void setProgress(ProgressSink* sink) { progress_ = sink ? sink : &consoleProgress_; }
+
 private:
     std::ostream& out_;
     std::string root_;
+    ConsoleProgress consoleProgress_;
+    ProgressSink* progress_ = &consoleProgress_;
 
 public:
     Configuration config;
