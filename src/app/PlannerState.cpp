@@ -3,18 +3,19 @@
 #include "area/PolygonFile.hpp"
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "coverage/CoverageGrid.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {
 
 PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string root)
-    : out_(out), root_(std::move(root)), tiles(out, sink, root_),
-      captureBuffer(960 * 960 * 3) {
+    : out_(out), root_(std::move(root)), tiles(out, sink, root_) {
     loadConfiguration(root_ + "config.txt", out_, config);
     plan = std::make_unique<SurveyPlan>(tiles, out_, config.depthMultiplier, config.turnRadiusMetres(),
                                         config.boatSpeed, root_ + config.extinctionTable);
     polygon = std::make_unique<SurveyPolygon>(out_, config.depthMultiplier);
+    coverage = std::make_unique<CoverageGrid>(tiles, *plan, *polygon, out_);
 }
 
 PlannerState::~PlannerState() = default;

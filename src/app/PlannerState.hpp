@@ -18,6 +18,7 @@
 
 namespace tessarin {
 
+class CoverageGrid;
 class SurveyPlan;
 class SurveyPolygon;
 
@@ -82,6 +83,8 @@ public:
     MapYTable mapYTable;
     std::unique_ptr<SurveyPlan> plan;
     std::unique_ptr<SurveyPolygon> polygon;
+    // Plan marks in the coverage bytes and fine sub-grids, capture buffer.
+    std::unique_ptr<CoverageGrid> coverage;
 
     int editHold = kHoldNone;
     float pickLat = 0.0f;
@@ -104,10 +107,6 @@ public:
     float arcLon[kArcPoints] = {};
     float arcY[kArcPoints] = {};
     float greatCircleKm = 0.0f;
-
-    // Coverage capture read-back (960 x 960 RGB) and the cells a capture touched.
-    std::vector<std::uint8_t> captureBuffer;
-    std::uint8_t touchedTiles[TileStore::kLatCells][TileStore::kLonCells] = {};
 
     int windowWidth = 1900;
     int windowHeight = 950;

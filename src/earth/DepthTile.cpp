@@ -122,4 +122,87 @@ std::uint8_t DepthTile::coverageAt(double lon, double lat) const {
     return coverageRow(rowOf(lat))[colOf(lon)];
 }
 
+// ---- Coverage marks ----------------------------------------------------------
+// The marks round to the nearest cell (add 0.5 before truncating) while the
+// lookups truncate, so a mark and a later lookup of the same point can meet
+// neighbouring cells; stored coverage was made this way and is kept so.
+// Every conversion to int is preceded by a range check: a spot outside the
+// tile (or NaN) is refused before it can index anything.
+
+namespace {
+
+constexpr std::uint8_t kPassBit = 0x01;
+constexpr std::uint8_t kOverlapBit = 0x10;
+constexpr std::uint8_t kPlanBit = 0x20;
+constexpr std::uint8_t kFineBit = 0x40;
+
+// Offsets in degrees from the tile's south-west corner, single precision, or
+// false when the spot is not within the tile's 8 degrees (or is NaN).
+bool squareOffsets(double lon, double lat, double lon0, double lat0, float& dx, float& dy) {
+    dx = static_cast<float>(lon - lon0);
+    dy = static_cast<float>(lat - lat0);
+    return dx >= 0.0f && dx < 8.0f && dy >= 0.0f && dy < 8.0f;
+}
+
+}  // namespace
+
+bool DepthTile::markFine(double lon, double lat) {
+    if (lon < -180.0) lon += 360.0;
+    if (lon > 180.0) lon -= 360.0;
+    float dx = 0.0f, dy = 0.0f;
+    if (!squareOffsets(lon, lat, lon0, lat0, dx, dy)) return false;
+    const int ix = static_cast<int>(dx);
+    const int iy = static_cast<int>(dy);
+    const int r = static_cast<int>(static_cast<double>(dy - static_cast<float>(iy)) * 960.0 + 0.5);
+    const int row = (kFineSize - 1) - r;
+    if (row < 0) return false;
+    std::uint8_t* grid = fine[ix + 8 * iy].get();
+    if (!grid) return false;
+    const int col = static_cast<int>(static_cast<double>(dx - static_cast<float>(ix)) * 960.0 + 0.5);
+    // Within half a cell of the square's east edge the column rounds to 960.
+    if (col > kFineSize - 1) return false;
+    grid[static_cast<std::size_t>(row) * kFineSize + static_cast<std::size_t>(col)] |= kFineBit;
+    return true;
+}
+
+bool DepthTile::markCoarse(double lon, double lat) {
+    if (lon < -180.0) lon += 360.0;
+    if (lon > 180.0) lon -= 360.0;
+    if (!hasRows()) return false;
+    const double colD = static_cast<double>(static_cast<float>(lon - lon0) * static_cast<float>(width)) / span + 0.5;
+    const double rD = static_cast<double>(static_cast<float>(lat - lat0) * static_cast<float>(height)) / span + 0.5;
+    // NaN fails both comparisons and is refused with the far-off spots.
+    if (!(rD > -1.0 && rD < static_cast<double>(kRows))) return false;
+    if (!(colD > -1.0 && colD < static_cast<double>(width))) return false;
+    const int r = static_cast<int>(rD);
+    const int col = static_cast<int>(colD);
+    if (r < 0 || r > kRows - 1) return false;
+    const int row = (kRows - 1) - r;
+    if (row >= height || col < 0 || col > width - 1) return false;
+    std::uint8_t& b = coverageRow(row)[col];
+    if (!(b & kPassBit) && (b & kPlanBit)) b |= kOverlapBit | kPassBit;
+    b |= kPlanBit | kPassBit;
+    return true;
+}
+
+std::uint8_t DepthTile::fineAt(double lon, double lat) const {
+    float dx = 0.0f, dy = 0.0f;
+    if (!squareOffsets(lon, lat, lon0, lat0, dx, dy)) return 0;
+    const int ix = static_cast<int>(dx);
+    const int iy = static_cast<int>(dy);
+    const std::uint8_t* grid = fine[ix + 8 * iy].get();
+    if (!grid) return 0;
+    const int row = (kFineSize - 1) - static_cast<int>(static_cast<double>(dy - static_cast<float>(iy)) * 960.0);
+    const int col = static_cast<int>(static_cast<double>(dx - static_cast<float>(ix)) * 960.0);
+    if (row < 0 || row > kFineSize - 1 || col < 0 || col > kFineSize - 1) return 0;
+    return grid[static_cast<std::size_t>(row) * kFineSize + static_cast<std::size_t>(col)];
+}
+
+bool DepthTile::allocateFine(int subRow, int subCol) {
+    if (subRow < 0 || subRow > 7 || subCol < 0 || subCol > 7) return false;
+    auto& grid = fine[subCol + 8 * subRow];
+    if (!grid) grid.reset(new std::uint8_t[static_cast<std::size_t>(kFineSize) * kFineSize]());
+    return true;
+}
+
 }  // namespace tessarin

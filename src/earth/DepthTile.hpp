@@ -58,6 +58,20 @@ public:
     const std::uint8_t* coverageRow(int row) const { return coverage_.data() + static_cast<std::size_t>(row) * width; }
     bool hasRows() const { return !codes_.empty(); }
 
+    // ---- Coverage marks ----
+    // Marks the fine cell at (lon, lat) degrees with the fine-capture bit;
+    // false when the spot has no allocated sub-grid or lies outside it.
+    bool markFine(double lon, double lat);
+    // Marks the coverage byte at (lon, lat) with the plan and pass bits, and
+    // the overlap bit when an earlier pass already planned the cell; false
+    // outside the tile's rows and columns or without rows.
+    bool markCoarse(double lon, double lat);
+    // The fine cell value at (lon, lat); 0 without a sub-grid there.
+    std::uint8_t fineAt(double lon, double lat) const;
+    // Makes the zero-filled sub-grid of square subCol + 8 * subRow unless it
+    // exists; false outside 0..7.
+    bool allocateFine(int subRow, int subCol);
+
     // Fine sub-grid of one-degree square k (0..63), null until made.
     std::unique_ptr<std::uint8_t[]> fine[kFineGrids];
 

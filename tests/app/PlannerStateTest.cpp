@@ -3,6 +3,7 @@
 #include <sstream>
 
 #include "app/PlannerState.hpp"
+#include "coverage/CoverageGrid.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 
@@ -35,7 +36,7 @@ TEST(PlannerState, MissingConfigurationKeepsDefaultsAndStartsEmpty) {
     EXPECT_NE(out.str().find("USE default 4\n"), std::string::npos);
     EXPECT_TRUE(planner.plan->empty());
     EXPECT_EQ(planner.editHold, PlannerState::kHoldNone);
-    EXPECT_EQ(planner.captureBuffer.size(), 960u * 960u * 3u);
+    EXPECT_EQ(planner.coverage->captureBuffer.size(), 960u * 960u * 3u);
     // The graticule table covers -72.0 .. 72.9 degrees.
     EXPECT_NEAR(planner.mapYTable[720], 0.0f, 1e-6);
     EXPECT_NEAR(planner.mapYTable[1449], PlannerState::mapY(72.9), 1e-4);

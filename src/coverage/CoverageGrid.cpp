@@ -1,0 +1,215 @@
+#include "coverage/CoverageGrid.hpp"
+
+#include <algorithm>
+#include <cmath>
+
+#include "area/SurveyPolygon.hpp"
+#include "coverage/CaptureTarget.hpp"
+#include "earth/MapProjection.hpp"
+#include "plan/SurveyPlan.hpp"
+
+namespace tessarin {
+namespace {
+
+constexpr std::uint8_t kReferenceBit = 0x40;
+constexpr std::uint8_t kPassBit = 0x01;
+
+// trunc toward zero of a value already known to be in int range.
+int truncInt(double v) { return static_cast<int>(v); }
+
+// trunc(lat + 96) / 8 with far-off and NaN latitudes sent outside the table.
+int latIndexOf(double lat) {
+    if (!(lat > -96.0 && lat < 200.0)) return -1;
+    return truncInt(lat + 96.0) / 8;
+}
+
+bool inTable(int latIdx, int lonIdx) {
+    return latIdx >= 0 && latIdx < TileStore::kLatCells && lonIdx >= 0 && lonIdx < TileStore::kLonCells;
+}
+
+// Capture box corner rounding: down to an even unit for the low side, the
+// next even unit above for the high side.
+int evenBelow(double v, double offset) { return 2 * truncInt((v + offset) / 2.0) - static_cast<int>(offset); }
+
+}  // namespace
+
+CoverageGrid::CoverageGrid(TileStore& tiles, SurveyPlan& plan, SurveyPolygon& polygon, std::ostream& out)
+    : captureBuffer(static_cast<std::size_t>(kFineBlock) * kFineBlock * 3),
+      tiles_(tiles), plan_(plan), polygon_(polygon), out_(out) {}
+
+int CoverageGrid::lonIndexOf(double lon) {
+    if (!(lon > -540.0 && lon < 900.0)) return -1;
+    int idx = truncInt(lon + 540.0) / 8;
+    if (idx > 44) idx -= 45;
+    if (idx > 44) idx -= 45;
+    return idx;
+}
+
+void CoverageGrid::currentSwathBox(int& left, int& right, int& bottom, int& top) {
+    left = right = bottom = top = 0;
+    float minX = 0.0f, maxX = 0.0f, minY = 0.0f, maxY = 0.0f;
+    if (!plan_.cursorLegBounds(minX, maxX, minY, maxY)) return;
+    left = evenBelow(minX, 180.0);
+    right = evenBelow(maxX, 180.0) + 2;
+    bottom = evenBelow(minY, 88.0);
+    top = evenBelow(maxY, 88.0) + 2;
+    if (left < -180) left += 360;
+    if (right < -180) right += 360;
+    out_ << "getCurrentSwathBoundingBox Left Right " << left << " " << right << " ";
+}
+
+void CoverageGrid::captureSwathFine() {
+    int left = 0, right = 0, bottom = 0, top = 0;
+    currentSwathBox(left, right, bottom, top);
+    out_ << "CAPTURE Hi RES BOUNDING BOX " << left << " " << right << " " << bottom << " " << top << "\n";
+    SwathStrip strip;
+    if (!target_ || !plan_.cursorSwathStrip(strip)) return;
+    std::uint8_t* rgb = captureBuffer.data();
+    for (int y = bottom; y < top; ++y) {
+        for (int x = left; x < right; ++x) {
+            if (!target_->captureSwathBlock(strip, x, y, kFineBlock, kFineBlock, 9, rgb)) continue;
+            // Blocks west of the grid would divide into the first column.
+            const int lonIdx = x + 180 >= 0 ? (x + 180) / 8 : -1;
+            for (int h = 0; h < kFineBlock; ++h) {
+                const double lat = latitudeFromMapY(h / 960.0 + y);
+                const int latIdx = latIndexOf(lat);
+                if (!inTable(latIdx, lonIdx)) continue;
+                TileRecord& rec = tiles_.record(latIdx, lonIdx);
+                if (!rec.loaded || !rec.tile) continue;
+                const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kFineBlock * 3;
+                for (int k = 0; k < kFineBlock; ++k) {
+                    if (row[3 * k + 1] > kGreenThreshold) rec.tile->markFine(x + k / 960.0, lat);
+                }
+            }
+        }
+    }
+}
+
+void CoverageGrid::captureCursorCoarse() {
+    int left = 0, right = 0, bottom = 0, top = 0;
+    currentSwathBox(left, right, bottom, top);
+    SwathStrip strip;
+    if (!target_ || !plan_.cursorSwathStrip(strip)) return;
+    std::uint8_t* rgb = captureBuffer.data();
+    for (int y = bottom; y < top; y += 2) {
+        for (int x = left; x < right; x += 2) {
+            if (!target_->captureSwathBlock(strip, x, y, kCoarseBlock / 2, kCoarseBlock, 2, rgb)) continue;
+            const int lonIdx = x + 180 >= 0 ? (x + 180) / 8 : -1;
+            for (int h = 0; h < kCoarseBlock; ++h) {
+                const double lat = latitudeFromMapY(h / 240.0 + y);
+                const int latIdx = latIndexOf(lat);
+                if (!inTable(latIdx, lonIdx)) continue;
+                TileRecord& rec = tiles_.record(latIdx, lonIdx);
+                if (!rec.loaded || !rec.tile) continue;
+                const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kCoarseBlock * 3;
+                for (int k = 0; k < kCoarseBlock; ++k) {
+                    if (row[3 * k + 1] > kGreenThreshold) {
+                        touchedTiles[latIdx][lonIdx] = 1;
+                        rec.tile->markCoarse(x + k / 240.0, lat);
+                    }
+                }
+            }
+        }
+    }
+}
+
+void CoverageGrid::rebuildTouchedTextures() {
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            if (touchedTiles[latIdx][lonIdx]) tiles_.buildCoverageTexture(latIdx, lonIdx);
+        }
+    }
+}
+
+void CoverageGrid::captureSwathCoarse() {
+    std::fill(&touchedTiles[0][0], &touchedTiles[0][0] + sizeof touchedTiles, std::uint8_t{0});
+    captureCursorCoarse();
+    rebuildTouchedTextures();
+}
+
+void CoverageGrid::capturePlanCoarse() {
+    plan_.walkFromFirst();
+    do {
+        captureSwathCoarse();
+    } while (plan_.walkNext());
+}
+
+void CoverageGrid::allocateFineGrids() {
+    double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
+    if (!polygon_.polygonBounds(west, east, south, north)) return;
+    out_ << "ALLOCATE HI RES  LR BT " << west << " " << east << " " << south << " " << north << "\n";
+    // Vertices are on the map, so the bounds are far inside int range.
+    const int x0 = truncInt(west - 1.5), x1 = truncInt(east + 0.5);
+    const int y0 = truncInt(south - 1.5), y1 = truncInt(north + 0.5);
+    out_ << "ALLOCATE HI RES INT LR BT " << x0 << " " << x1 << " " << y0 << " " << y1 << "\n";
+    for (int y = y0; y <= y1; ++y) {
+        for (int x = x0; x <= x1; ++x) {
+            const int latIdx = (y + 96) / 8, subRow = (y + 96) % 8;
+            const int lonIdx = (x + 540) / 8 - 45, subCol = (x + 540) % 8;
+            out_ << "ALLOC R C " << latIdx << " " << lonIdx << " " << y << " " << x << "\n";
+            out_ << "RES R C " << subRow << " " << subCol << "\n";
+            // Squares south of -96 or far outside the grid have no record.
+            if (y + 96 < 0 || x + 540 < 0 || !inTable(latIdx, lonIdx)) continue;
+            TileRecord& rec = tiles_.record(latIdx, lonIdx);
+            if (rec.loaded && rec.tile) rec.tile->allocateFine(subRow, subCol);
+        }
+    }
+}
+
+void CoverageGrid::clearPassMarks() {
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            TileRecord& rec = tiles_.record(latIdx, lonIdx);
+            if (!rec.loaded || !rec.tile || !rec.tile->hasRows()) continue;
+            DepthTile& t = *rec.tile;
+            for (int row = 0; row < t.height; ++row) {
+                std::uint8_t* b = t.coverageRow(row);
+                for (int col = 0; col < t.width; ++col) b[col] &= static_cast<std::uint8_t>(~kPassBit);
+            }
+        }
+    }
+}
+
+void CoverageGrid::clearPolygonCoverage() {
+    double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
+    if (polygon_.polygonBounds(west, east, south, north)) {
+        out_ << "POLY BOUNDS " << west << " " << east << " " << south << " " << north << "\n";
+        const int latFrom = std::max(latIndexOf(south), 0);
+        const int latTo = std::min(latIndexOf(north), TileStore::kLatCells - 1);
+        const int lonFrom = std::max(lonIndexOf(west), 0);
+        const int lonTo = std::min(lonIndexOf(east), TileStore::kLonCells - 1);
+        for (int latIdx = latFrom; latIdx <= latTo; ++latIdx) {
+            for (int lonIdx = lonFrom; lonIdx <= lonTo; ++lonIdx) {
+                TileRecord& rec = tiles_.record(latIdx, lonIdx);
+                if (!rec.loaded || !rec.tile) continue;
+                DepthTile& t = *rec.tile;
+                for (int row = 0; row < t.height; ++row) {
+                    std::uint8_t* b = t.coverageRow(row);
+                    for (int col = 0; col < t.width; ++col) b[col] &= kReferenceBit;
+                }
+                for (auto& grid : t.fine) {
+                    if (grid) std::fill_n(grid.get(), DepthTile::kFineSize * DepthTile::kFineSize, std::uint8_t{0});
+                }
+                // The coverage view shows the cleared cells at once.
+                tiles_.buildCoverageTexture(latIdx, lonIdx);
+            }
+        }
+    }
+    polygon_.clearPolygon();
+}
+
+bool CoverageGrid::fineCoverageAt(double lon, double lat, std::uint16_t& value) const {
+    const int lonIdx = lonIndexOf(lon);
+    const int latIdx = latIndexOf(lat);
+    if (!inTable(latIdx, lonIdx)) return false;
+    const TileRecord& rec = tiles_.record(latIdx, lonIdx);
+    if (!rec.loaded || !rec.tile) return false;
+    // The record was chosen with the longitude brought into -180..180, so the
+    // cell is read there too (a probe east of 180 reads the tile west of it).
+    if (lon < -180.0) lon += 360.0;
+    if (lon >= 180.0) lon -= 360.0;
+    value = rec.tile->fineAt(lon, lat);
+    return true;
+}
+
+}  // namespace tessarin

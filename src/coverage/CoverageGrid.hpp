@@ -1,0 +1,76 @@
+#pragma once
+// Plan coverage on the raster grids of the resident tiles: swaths captured
+// into the coverage bytes (plan, pass and overlap bits, 240 cells a degree)
+// and into the fine sub-grids (960 cells a degree) that fills and line fits
+// read where coverage edges must be found finely.
+//
+// Map plane: x = longitude in degrees, y = mapY(latitude) (not degrees).
+// Capture boxes are whole map-plane units: left/right in x, bottom/top in y.
+
+#include <cstdint>
+#include <ostream>
+#include <vector>
+
+#include "earth/TileStore.hpp"
+
+namespace tessarin {
+
+class CaptureTarget;
+class SurveyPlan;
+class SurveyPolygon;
+
+class CoverageGrid {
+public:
+    static constexpr int kFineBlock = 960;    // pixels a map unit, fine capture
+    static constexpr int kCoarseBlock = 480;  // 2-unit blocks of 240 pixels a unit
+    static constexpr std::uint8_t kGreenThreshold = 20;
+
+    CoverageGrid(TileStore& tiles, SurveyPlan& plan, SurveyPolygon& polygon, std::ostream& out);
+
+    // Captures draw through target; without one they mark nothing.
+    void setCaptureTarget(CaptureTarget* target) { target_ = target; }
+    CaptureTarget* captureTarget() const { return target_; }
+
+    // Capture box of the walk cursor's leg; all zero without a leg.
+    void currentSwathBox(int& left, int& right, int& bottom, int& top);
+    // Fine capture of the walk cursor's leg into the fine sub-grids.
+    void captureSwathFine();
+    // Coarse capture of the walk cursor's leg into the coverage bytes, then
+    // the coverage textures of the tiles it touched.
+    void captureSwathCoarse();
+    // Coarse capture of every leg, all in one pass. Leaves the plan's current
+    // waypoint on the first and the walk cursor on the last.
+    void capturePlanCoarse();
+    // Zero-filled fine sub-grids under the polygon's neighbourhood for the
+    // resident tiles.
+    void allocateFineGrids();
+    // Clears the pass bit in every resident tile.
+    void clearPassMarks();
+    // Clears plan marks and fine sub-grids under the polygon (reference bits
+    // stay), then deletes the polygon's points.
+    void clearPolygonCoverage();
+    // Fine cell value at (lon, lat) degrees; false when the cell's tile is
+    // not resident. Never loads a tile.
+    bool fineCoverageAt(double lon, double lat, std::uint16_t& value) const;
+
+    // Tile cell index of a longitude as the coverage lookups take it.
+    static int lonIndexOf(double lon);
+
+    // 1 where the last coarse capture marked at least one pixel.
+    std::uint8_t touchedTiles[TileStore::kLatCells][TileStore::kLonCells] = {};
+    // RGB read-back of one capture block (960 x 960 x 3).
+    std::vector<std::uint8_t> captureBuffer;
+
+private:
+    // The coarse capture of the cursor's leg without clearing touchedTiles.
+    void captureCursorCoarse();
+    void rebuildTouchedTextures();
+
+    TileStore& tiles_;
+    SurveyPlan& plan_;
+    SurveyPolygon& polygon_;
+    std::ostream& out_;
+    CaptureTarget* target_ = nullptr;
+};
+
+}  // namespace tessarin
