@@ -12,7 +12,7 @@ namespace tessarin {
 class SurveyPolygon;
 
 // Adds the vertices of a polygon file, or of a shapefile when the path
-// contains "shp", after the polygon's current vertex. False when the file
+// ends in ".shp" (any case), after the polygon's current vertex. False when the file
 // could not be read (nothing is added then).
 bool loadPolygonFile(const std::string& path, SurveyPolygon& polygon, std::ostream& out);
 
