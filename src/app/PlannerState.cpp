@@ -114,12 +114,14 @@ bool PlannerState::savePlanFiles(const std::string& path) {
 }
 
 bool PlannerState::loadPlanFile(const std::string& path, float& meanLat, float& meanLon) {
-    // Nothing loaded (file missing, no usable line): the means stay as they
-    // were, so the caller does not centre the view on 0 / 0, and the swaths
-    // need no recompute.
-    if (loadPlan(*plan, path, meanLat, meanLon) == 0) return false;
+    // Only a file that cannot be opened skips the recompute: a file that
+    // opens but holds no waypoint still leaves the plan with its turns.
+    // Nothing added: the means stay as they were, so the caller does not
+    // centre the view on 0 / 0.
+    const int added = loadPlan(*plan, path, meanLat, meanLon);
+    if (added < 0) return false;
     plan->generateSwaths(true);
-    return true;
+    return added > 0;
 }
 
 // ---- Polygon files ------------------------------------------------------------

@@ -53,7 +53,8 @@ public:
 
     // Plan files: <path>.csv with LL_<name>.csv beside it, and <path>.cvt.
     bool savePlanFiles(const std::string& path);
-    // Adds the waypoints of a plan file; false (and the mean untouched) when
+    // Adds the waypoints of a plan file and regenerates the swaths with turns
+    // (unless the file cannot be opened); false (and the mean untouched) when
     // nothing was loaded.
     bool loadPlanFile(const std::string& path, float& meanLat, float& meanLon);
 

@@ -1,5 +1,6 @@
 #include "area/PolygonFile.hpp"
 
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -50,7 +51,13 @@ std::string fixedSix(double value) {
 }  // namespace
 
 bool loadPolygonFile(const std::string& path, SurveyPolygon& polygon, std::ostream& out) {
-    if (path.find("shp") != std::string::npos) {
+    // The extension decides, in any case: "shp" elsewhere in a path (a
+    // folder called fishponds, Area_shp.csv) is an ordinary polygon file.
+    const bool shapefile = path.size() >= 4 && path[path.size() - 4] == '.' &&
+                           std::tolower(static_cast<unsigned char>(path[path.size() - 3])) == 's' &&
+                           std::tolower(static_cast<unsigned char>(path[path.size() - 2])) == 'h' &&
+                           std::tolower(static_cast<unsigned char>(path[path.size() - 1])) == 'p';
+    if (shapefile) {
         out << "Shapefile!!\n";
         return importShapefile(path, polygon, out);
     }

@@ -11,9 +11,9 @@ namespace tessarin {
 
 class SurveyPolygon;
 
-// Adds the vertices of a polygon file, or of a shapefile when the path
-// contains "shp", after the polygon's current vertex. False when the file
-// could not be read (nothing is added then).
+// Adds the vertices of a polygon file, or of a shapefile when the path ends
+// in ".shp" (any case), after the polygon's current vertex. False when the
+// file could not be read (nothing is added then).
 bool loadPolygonFile(const std::string& path, SurveyPolygon& polygon, std::ostream& out);
 
 // Reads a text polygon file. Lines other than a longitude and a latitude are

@@ -116,6 +116,7 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
     }
 
     if (picture) uploadStagedPicture(slot, pictureTexWidth);
+    pictureLoaded_[slot] = picture;
     rec.tile = std::move(tile);
     rec.loaded = true;
     ring_[slot] = RingEntry{latIdx, lonIdx};
@@ -162,6 +163,7 @@ bool TileStore::stagePicture(float lat0, float lon0, int slot, int& texWidth) {
 
 void TileStore::uploadStagedPicture(int slot, int texWidth) {
     sink_.upload(tileTextures_[slot], texWidth, kTexRows, 3, rgbStaging_.data(), TextureEnv::Replace);
+    pictureLoaded_[slot] = true;
 }
 
 bool TileStore::loadTileImage(float lat0, float lon0, int slot) {

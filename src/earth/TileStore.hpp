@@ -88,6 +88,9 @@ public:
     int residentCount() const;
 
     unsigned pictureTexture(int slot) const { return tileTextures_[slot]; }
+    // Whether the slot's picture texture holds the picture of the tile that
+    // is resident in it (false when that cell has no picture file).
+    bool pictureLoaded(int slot) const { return slot >= 0 && slot < kRingSize && pictureLoaded_[slot]; }
     unsigned coverageTexture(int slot) const { return tileTextures_[24 + slot]; }
     // Overview picture k = 1..10 (see loadOverviewTiles for the blocks).
     unsigned overviewTexture(int k) const { return overviewTextures_[k]; }
@@ -111,6 +114,7 @@ private:
     unsigned tileTextures_[kTileTextureNames] = {};
     unsigned overviewTextures_[kOverviewTextureNames] = {};
     bool overviewLoaded_[kOverviewTextureNames] = {};
+    bool pictureLoaded_[kRingSize] = {};
     std::vector<std::uint8_t> rgbStaging_;    // 2048 x 2048 x 3
     std::vector<std::uint8_t> rgbaStaging_;   // 2048 x 2048 x 4
 };

@@ -1,5 +1,6 @@
 #include "plan/ExtinctionCurve.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <memory>
@@ -10,14 +11,11 @@ namespace tessarin {
 namespace {
 
 // Cell of a row depth: depths round to the nearest 10 m cell. Computed in
-// double as the table files were calibrated that way; clamped before the
-// conversion so absurd depths cannot overflow the int (they land outside the
-// table and are not written).
-int cellOfRowDepth(float depthM) {
-    double cell = static_cast<double>(depthM) / 10.0 + 400.0 + 0.5;
-    if (cell < -1.0) cell = -1.0;
-    if (cell > ExtinctionCurve::kCells + 1.0) cell = ExtinctionCurve::kCells + 1.0;
-    return static_cast<int>(cell);
+// double as the table files were calibrated that way, and kept in double so
+// that a row far beyond the table still sets the span a pair interpolates
+// over (only the cells inside the table are written).
+double cellOfRowDepth(float depthM) {
+    return std::trunc(static_cast<double>(depthM) / 10.0 + 400.0 + 0.5);
 }
 
 struct FileCloser {
@@ -78,11 +76,12 @@ bool loadExtinctionCurve(ExtinctionCurve& curve, const std::string& fileName, fl
 
     for (int i = 0; i + 1 < rows; ++i) {
         if (!std::isfinite(depth[i]) || !std::isfinite(depth[i + 1])) continue;
-        const int s = cellOfRowDepth(depth[i]);
-        const int e = cellOfRowDepth(depth[i + 1]);
+        const double s = cellOfRowDepth(depth[i]);
+        const double e = cellOfRowDepth(depth[i + 1]);
         if (s >= e) continue;  // depths not increasing: the pair writes nothing
-        for (int k = s; k < e; ++k) {
-            if (k < 0 || k >= ExtinctionCurve::kCells) continue;
+        const int first = s > 0.0 ? static_cast<int>(std::min(s, static_cast<double>(ExtinctionCurve::kCells))) : 0;
+        const int end = e < ExtinctionCurve::kCells ? static_cast<int>(std::max(e, 0.0)) : ExtinctionCurve::kCells;
+        for (int k = first; k < end; ++k) {
             const float t = static_cast<float>(k - s) / static_cast<float>(e - s);
             curve.table[k] = (1.0f - t) * multiplier[i] + t * multiplier[i + 1];
         }

@@ -55,21 +55,24 @@ bool savePlan(SurveyPlan& plan, const std::string& path, float boatSpeed) {
     std::ostream& out = plan.out();
     out << "SPEED " << boatSpeed << "\n";
 
-    ReplacingFile planFile(path);
-    if (!planFile.isOpen()) {
-        out << "CANNOT CREATE " << path << "\n";
-        return false;
-    }
-    std::FILE* f = planFile.get();
-    std::fprintf(f, "Lon, Lat, M_Lat, Len (nm), Time (hr), Area (km2) \n");
-    for (const Waypoint* w = plan.first(); w; w = w->next) {
-        std::fprintf(f, "%8.6f, %8.6f, %8.6f, ", w->marker->x, w->lat, w->marker->y);
-        std::fprintf(f, "%8.4f, %8.4f, %8.4f\n", static_cast<double>(w->lengthNm),
-                     static_cast<double>(w->lengthNm / boatSpeed), static_cast<double>(w->areaKm2));
-    }
-    if (!planFile.commit()) {
-        out << "FAILED TO WRITE " << path << "\n";
-        return false;
+    // Each file is attempted and reported on its own: a plan file that
+    // cannot be made must not cost the user the lat/lon file.
+    bool planWritten = false;
+    {
+        ReplacingFile planFile(path);
+        if (!planFile.isOpen()) {
+            out << "CANNOT CREATE " << path << "\n";
+        } else {
+            std::FILE* f = planFile.get();
+            std::fprintf(f, "Lon, Lat, M_Lat, Len (nm), Time (hr), Area (km2) \n");
+            for (const Waypoint* w = plan.first(); w; w = w->next) {
+                std::fprintf(f, "%8.6f, %8.6f, %8.6f, ", w->marker->x, w->lat, w->marker->y);
+                std::fprintf(f, "%8.4f, %8.4f, %8.4f\n", static_cast<double>(w->lengthNm),
+                             static_cast<double>(w->lengthNm / boatSpeed), static_cast<double>(w->areaKm2));
+            }
+            planWritten = planFile.commit();
+            if (!planWritten) out << "FAILED TO WRITE " << path << "\n";
+        }
     }
 
     const std::string llName = latLonFileName(path);
@@ -84,7 +87,7 @@ bool savePlan(SurveyPlan& plan, const std::string& path, float boatSpeed) {
         out << "FAILED TO WRITE " << llName << "\n";
         return false;
     }
-    return true;
+    return planWritten;
 }
 
 bool writeRouteFile(SurveyPlan& plan, const std::string& path) {
@@ -121,11 +124,15 @@ int loadPlan(SurveyPlan& plan, const std::string& path, float& meanLat, float& m
     std::ostream& out = plan.out();
     out << "LOAD PLAN " << path << "\n";
     std::ifstream in(path);
-    const std::size_t llPos = path.find("LL_");
+    // Only a file name that starts with "LL_" (the name a save gives the
+    // lat/lon file) selects that format; "LL_" inside a folder name or later
+    // in the file name (SMALL_AREA.csv) is an ordinary plan file.
+    const std::size_t nameStart = path.find_last_of("/\\") + 1;  // 0 without a folder
+    const std::size_t llPos = path.compare(nameStart, 3, "LL_") == 0 ? nameStart : std::string::npos;
     out << "LLPOS " << (llPos == std::string::npos ? -1L : static_cast<long>(llPos)) << "\n";
     if (!in) {
         out << "CANNOT OPEN " << path << "\n";
-        return 0;
+        return -1;
     }
 
     const float speed = plan.boatSpeed();

@@ -22,11 +22,12 @@ bool savePlan(SurveyPlan& plan, const std::string& path, float boatSpeed);
 // Writes the route listing at path (same replacement rule).
 bool writeRouteFile(SurveyPlan& plan, const std::string& path);
 
-// Adds the waypoints of a plan file, or of a lat/lon file when the path
-// contains "LL_", after the current waypoint, in file order, with the plan's
-// speed and depth multiplier. Lines that do not start with the expected
-// numbers are skipped. Returns the number added; the means of their latitudes
-// and longitudes are written only when it is not zero.
+// Adds the waypoints of a plan file, or of a lat/lon file when the file name
+// (after the last '/' or '\') starts with "LL_", after the current waypoint,
+// in file order, with the plan's speed and depth multiplier. Lines that do
+// not start with the expected numbers are skipped. Returns the number added,
+// or -1 when the file cannot be opened; the means of their latitudes and
+// longitudes are written only when some were added.
 int loadPlan(SurveyPlan& plan, const std::string& path, float& meanLat, float& meanLon);
 
 }  // namespace tessarin

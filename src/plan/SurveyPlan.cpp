@@ -325,10 +325,10 @@ void SurveyPlan::refreshLegDirections() {
         w->sampleCount = samples >= kMaxStraightSamples ? kMaxStraightSamples
                          : samples >= 0.0                ? static_cast<int>(samples)
                                                          : 0;
-        if (length > 0.0) {
-            w->normalX = dy / length;
-            w->normalY = -dx / length;
-        }
+        // A zero-length leg has no direction: a zero normal, as the swath
+        // recompute gives it, not the one of the leg's previous position.
+        w->normalX = length > 0.0 ? dy / length : 0.0;
+        w->normalY = length > 0.0 ? -dx / length : 0.0;
     }
 }
 

@@ -106,10 +106,14 @@ void SceneRenderer::drawOverviewPictures() {
     constexpr float kBandT = 0.027777778f * kPictureExtent;  // one 2-degree band of a 72-degree picture
     constexpr float kBandStep = 0.026041666f;
     glColor4f(1.0f, 1.0f, 1.0f, 0.8f);
+    // A block whose picture did not load is left out: its empty texture
+    // would paint the band light grey and hide the graticule and texts.
     for (int i = -1; i <= 4; ++i) {
+        const int name = (i + 5) % 5 + 1;
+        if (!tiles.overviewLoaded(name)) continue;
         const float d = 72.0f * static_cast<float>(i) - 180.0f;
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture((i + 5) % 5 + 1));
+        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture(name));
         // One strip per band: the bands list their upper edge first, so one
         // strip through all of them would add triangles across two bands.
         for (int k = 0; k <= 31; ++k) {
@@ -130,9 +134,11 @@ void SceneRenderer::drawOverviewPictures() {
         glDisable(GL_TEXTURE_2D);
     }
     for (int i = -1; i <= 4; ++i) {
+        const int name = (i + 5) % 5 + 6;
+        if (!tiles.overviewLoaded(name)) continue;
         const float d = 72.0f * static_cast<float>(i) - 180.0f;
         glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture((i + 5) % 5 + 6));
+        glBindTexture(GL_TEXTURE_2D, tiles.overviewTexture(name));
         for (int k = 0; k >= -31; --k) {
             const float t = kPictureExtent - static_cast<float>(k + 35) * kBandT;
             const float upper = tableMapY(static_cast<float>(2 * k));
@@ -159,6 +165,9 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
             const TileRecord& rec = tiles.record(latIdx, lonIdx);
             if (!rec.loaded) continue;
+            // A cell with data but no picture file is left out rather than
+            // shown with whatever picture its ring slot held before.
+            if (!showCoverage && !tiles.pictureLoaded(rec.slot)) continue;
             glPushMatrix();
             shiftAcrossDateLine(viewCentreLon, lonIdx);
             glEnable(GL_TEXTURE_2D);
@@ -411,9 +420,19 @@ void SceneRenderer::drawCursorReadout(float lat, float lon, float elevationM) {
 std::string SceneRenderer::cursorReadoutText(float lat, float lon, float elevationM) {
     if (lon < -180.0f) lon += 360.0f;
     char buf[128];
-    std::snprintf(buf, sizeof buf, "LAT %7.3f  LON %7.3f  DEP %5.1f    ", static_cast<double>(lat),
-                  static_cast<double>(lon), static_cast<double>(elevationM));
-    return clipBitmapText(buf);
+    const int length = std::snprintf(buf, sizeof buf, "LAT %7.3f  LON %7.3f  DEP %5.1f    ",
+                                     static_cast<double>(lat), static_cast<double>(lon),
+                                     static_cast<double>(elevationM));
+    std::string text = clipBitmapText(buf);
+    // A longitude of -100 or below takes one more character; the cut must
+    // then not drop whole metres of the depth (-10800 m read as "-1080").
+    if (length > 0 && static_cast<std::size_t>(length) < sizeof buf) {
+        const std::string full(buf, static_cast<std::size_t>(length));
+        const std::size_t depth = full.rfind("DEP ");
+        const std::size_t point = depth == std::string::npos ? std::string::npos : full.find('.', depth);
+        if (point != std::string::npos && point > text.size()) text = full.substr(0, point);
+    }
+    return text;
 }
 
 std::string SceneRenderer::distanceText(float greatCircleKm) {

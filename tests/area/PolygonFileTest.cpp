@@ -161,19 +161,27 @@ TEST_F(PolygonFileTest, MissingFileIsReportedAndAddsNothing) {
     EXPECT_EQ(polygon.first(), nullptr);
 }
 
-TEST_F(PolygonFileTest, PathsContainingShpGoToTheShapefileImport) {
-    dir.write("Area_shp.csv", "Lon, Lat\n1, 2\n");
-    dir.write("Area_SHP.csv", "Lon, Lat\n1, 2\n");
-    // The csv reader never sees the first file: the import cannot open it as
-    // a shapefile and adds nothing.
-    EXPECT_FALSE(loadPolygonFile(dir.file("Area_shp.csv"), polygon, out));
-    EXPECT_EQ(out.str().rfind("Shapefile!!\n", 0), 0u);
-    EXPECT_EQ(out.str().find("LOAD POLYGON"), std::string::npos);
-    EXPECT_EQ(polygon.first(), nullptr);
-    // The test is case-sensitive, as written.
-    out.str("");
-    EXPECT_TRUE(loadPolygonFile(dir.file("Area_SHP.csv"), polygon, out));
-    EXPECT_EQ(polygon.vertexCount(), 1);
+// The extension ".shp", in any case, selects the shapefile import; "shp"
+// elsewhere in the path (a folder called fishponds) does not.
+TEST_F(PolygonFileTest, OnlyTheShpExtensionSelectsTheShapefileImport) {
+    const struct {
+        const char* name;
+        bool shapefile;
+    } cases[] = {
+        {"fishponds/area.csv", false}, {"Area_shp.csv", false}, {"shp.csv", false},  {"area.shp.csv", false},
+        {"areashp", false},            {"area.shp", true},      {"area.SHP", true},  {"fishponds/area.Shp", true},
+    };
+    for (const auto& c : cases) {
+        // Polygon-file text under every name: the import cannot read it as
+        // a shapefile and adds nothing, the text reader adds its vertex.
+        dir.write(c.name, "Lon, Lat\n1, 2\n");
+        SurveyPolygon fresh{out, 4.0f};
+        out.str("");
+        EXPECT_EQ(loadPolygonFile(dir.file(c.name), fresh, out), !c.shapefile) << c.name;
+        EXPECT_EQ(out.str().rfind("Shapefile!!\n", 0) == 0, c.shapefile) << c.name;
+        EXPECT_EQ(out.str().find("LOAD POLYGON") != std::string::npos, !c.shapefile) << c.name;
+        EXPECT_EQ(fresh.vertexCount(), c.shapefile ? 0 : 1) << c.name;
+    }
 }
 
 TEST_F(PolygonFileTest, UncreatableFileIsReported) {

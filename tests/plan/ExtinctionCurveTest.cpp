@@ -112,6 +112,37 @@ TEST(ExtinctionCurve, LookupsOutsideTheTableClampToTheEnds) {
     EXPECT_EQ(r.curve.swathMultiplierAt(-12000.0f), 1.0f);
 }
 
+// A pair with a row beyond either end of the table interpolates over its
+// whole span; only the cells inside the table are written. Expected values
+// are (1 - t) m0 + t m1 with t = (cell - s) / (e - s) from the rows' cells.
+TEST(ExtinctionCurve, RowsBeyondTheTableKeepTheirSpan) {
+    const struct {
+        const char* text;
+        int cell;
+        float value;
+    } cases[] = {
+        // 0 m and 12000 m: cells 400 and 1600.
+        {"0 5\n12000 1\n", 400, 5.0f},
+        {"0 5\n12000 1\n", 1000, 3.0f},                        // t = 600 / 1200
+        {"0 5\n12000 1\n", 1499, 5.0f - 4.0f * 1099.0f / 1200.0f},
+        // 10000 m and 12000 m: cells 1400 and 1600.
+        {"10000 2\n12000 1\n", 1400, 2.0f},
+        {"10000 2\n12000 1\n", 1499, 2.0f - 99.0f / 200.0f},  // 1.505
+        // 5005 m above sea level and 0 m: cells -100 (rounded toward zero)
+        // and 400.
+        {"-5005 8\n0 5\n", 0, 8.0f - 3.0f * 100.0f / 500.0f},  // 7.4
+        {"-5005 8\n0 5\n", 150, 8.0f - 3.0f * 250.0f / 500.0f},
+        {"-5005 8\n0 5\n", 400, 0.5f},                         // the last row's own cell
+        // Both rows beyond the same end: nothing inside the table is written.
+        {"12000 3\n13000 2\n", 1499, 0.5f},
+        {"-9000 3\n-6000 2\n", 0, 0.5f},
+    };
+    for (const auto& c : cases) {
+        const Loaded r = loadText(c.text);
+        EXPECT_NEAR(r.curve.table[c.cell], c.value, 1e-5f) << c.text << " cell " << c.cell;
+    }
+}
+
 TEST(ExtinctionCurve, MissingFileGivesTheFlatDefaultAndPlanProbes) {
     PlanWorld world;
     world.build(4.0f);

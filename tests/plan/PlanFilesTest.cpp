@@ -124,13 +124,38 @@ TEST(PlanFiles, LatLonFileRoundTripAndDroppedNorthernLines) {
     EXPECT_FLOAT_EQ(meanLat, (-33.25f + 20.0f) / 2);
     EXPECT_NE(world.takeOutput().find("Load Lat Lon File \n"), std::string::npos);
 
-    // "LL_" anywhere in the path, the folder included, selects this mode.
-    world.dir.write("LL_runs/day1.csv", "-1.5, 2.5\n");
-    plan.clearPlan();
-    ASSERT_EQ(loadPlan(plan, world.dir.file("LL_runs/day1.csv"), meanLat, meanLon), 1);
-    EXPECT_DOUBLE_EQ(plan.first()->lat, -1.5);
-    const std::string console = world.takeOutput();
-    EXPECT_NE(console.find("LLPOS " + std::to_string(world.dir.path().size()) + "\n"), std::string::npos);
+}
+
+// Only a file name that starts with "LL_" is read as a lat/lon file; "LL_"
+// in a folder name or later in the file name is an ordinary plan file. The
+// one content reads as (lon 20, lat 10) in the plan format and as (lat 20,
+// lon 10) in the lat/lon format (whose reader skips the header line).
+TEST(PlanFiles, OnlyAFileNameStartingWithLLSelectsTheLatLonFormat) {
+    const struct {
+        const char* folder;
+        const char* name;
+        bool latLon;
+    } cases[] = {
+        {"", "SMALL_AREA.csv", false}, {"", "HILL_TOP.csv", false},  {"ALL_JOBS/", "run.csv", false},
+        {"LL_runs/", "day1.csv", false}, {"", "LL_p.csv", true},      {"ALL_JOBS/", "LL_run.csv", true},
+        {"", "xLL_p.csv", false},
+    };
+    for (const auto& c : cases) {
+        PlanWorld world;
+        SurveyPlan& plan = world.build();
+        const std::string relative = std::string(c.folder) + c.name;
+        world.dir.write(relative, "Lon, Lat, M_Lat, Len (nm), Time (hr), Area (km2) \n"
+                                  "20.000000, 10.000000, 10.050000,   0.0000,   0.0000,   0.0000\n");
+        const std::string path = world.dir.file(relative);
+        float meanLat = 0, meanLon = 0;
+        ASSERT_EQ(loadPlan(plan, path, meanLat, meanLon), 1) << relative;
+        EXPECT_DOUBLE_EQ(plan.first()->lat, c.latLon ? 20.0 : 10.0) << relative;
+        EXPECT_DOUBLE_EQ(plan.first()->lon, c.latLon ? 10.0 : 20.0) << relative;
+        const std::string console = world.takeOutput();
+        const long llPos = c.latLon ? static_cast<long>(path.size() - std::string(c.name).size()) : -1L;
+        EXPECT_NE(console.find("LLPOS " + std::to_string(llPos) + "\n"), std::string::npos) << console;
+        EXPECT_EQ(console.find("Load Lat Lon File \n") != std::string::npos, c.latLon) << relative;
+    }
 }
 
 TEST(PlanFiles, LoadingInsertsAfterTheCurrentWaypointAndSkipsStrayLines) {
@@ -164,7 +189,7 @@ TEST(PlanFiles, MissingFileLoadsNothing) {
     world.takeOutput();
     float meanLat = 7, meanLon = 8;
     const std::string path = world.dir.file("absent.csv");
-    EXPECT_EQ(loadPlan(plan, path, meanLat, meanLon), 0);
+    EXPECT_EQ(loadPlan(plan, path, meanLat, meanLon), -1);
     EXPECT_TRUE(plan.empty());
     EXPECT_EQ(meanLat, 7.0f);
     EXPECT_EQ(meanLon, 8.0f);
@@ -188,8 +213,13 @@ TEST(PlanFiles, FailedSavesKeepThePreviousFiles) {
     // name): the old plan file stays as it was.
     world.dir.write("keep.csv", "previous plan\n");
     std::filesystem::create_directory(world.dir.file("keep.csv.tmp"));
+    world.takeOutput();
     EXPECT_FALSE(savePlan(plan, world.dir.file("keep.csv"), 9.0f));
     EXPECT_EQ(world.dir.read("keep.csv"), "previous plan\n");
+    // The lat/lon file is still attempted, and written, on its own.
+    EXPECT_EQ(world.dir.read("LL_keep.csv"), "3.000000, 1.000000\n");
+    EXPECT_EQ(world.takeOutput(), "SPEED 9\nCANNOT CREATE " + world.dir.file("keep.csv") + "\nF NAME " +
+                                      world.dir.file("LL_keep.csv") + "\n");
 
     // The same for the lat/lon file only: the plan file is written, the old
     // lat/lon file kept.
@@ -227,4 +257,53 @@ TEST(PlannerPlanFiles, SaveThenLoadRegeneratesSwaths) {
     ASSERT_NE(planner.plan->first(), nullptr);
     EXPECT_EQ(planner.plan->first()->sampleCount, 120);
     EXPECT_GT(planner.plan->first()->lengthKm, 0.0f);
+}
+
+// A file that opens but holds no waypoint still regenerates the swaths with
+// turns; only a file that cannot be opened skips it. Either way nothing was
+// added, so the view centre is not moved.
+TEST(PlannerPlanFiles, LoadingAnEmptyFileStillRegeneratesTheSwaths) {
+    const struct {
+        const char* name;
+        const char* content;  // null: no such file
+        bool regenerated;
+    } cases[] = {
+        {"header.csv", "Lon, Lat, M_Lat, Len (nm), Time (hr), Area (km2) \n", true},
+        {"junk.csv", "Lon, Lat\nnot a waypoint\n\n", true},
+        {"LL_junk.csv", "north, east\n", true},
+        {"missing.csv", nullptr, false},
+    };
+    for (const auto& c : cases) {
+        PlanWorld world;
+        tessarin::NullTextureSink sink;
+        tessarin::PlannerState planner(world.out, sink, world.dir.path());
+        // A corner: with turns the first leg ends where the turn begins.
+        planner.addWaypointAt(5.0f, 10.0f);
+        planner.addWaypointAt(5.5f, 10.0f);
+        planner.addWaypointAt(5.5f, 10.5f);
+        const Waypoint* first = planner.plan->first();
+        const int straightSamples = first->sampleCount;
+        if (c.content) world.dir.write(c.name, c.content);
+        world.takeOutput();
+
+        float viewY = -30, viewLon = 20;
+        EXPECT_FALSE(planner.loadPlanFile(world.dir.file(c.name), viewY, viewLon)) << c.name;
+        EXPECT_EQ(viewY, -30.0f);
+        EXPECT_EQ(viewLon, 20.0f);
+        const std::string console = world.takeOutput();
+        EXPECT_EQ(console.find("genSwaths 1\n") != std::string::npos, c.regenerated) << c.name;
+        EXPECT_EQ(console.find("AVERAGE DEPTH") != std::string::npos, c.regenerated) << c.name;
+        if (c.regenerated) {
+            // The legs are as a pass with turns leaves them: another such
+            // pass changes nothing.
+            const int loadedSamples = first->sampleCount;
+            const double loadedEdge = first->rightX[loadedSamples / 2];
+            planner.plan->generateSwaths(true);
+            EXPECT_EQ(first->sampleCount, loadedSamples) << c.name;
+            EXPECT_EQ(first->rightX[loadedSamples / 2], loadedEdge) << c.name;
+            EXPECT_NE(loadedSamples, straightSamples) << c.name;
+        } else {
+            EXPECT_EQ(first->sampleCount, straightSamples) << c.name;
+        }
+    }
 }

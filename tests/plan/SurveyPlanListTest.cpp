@@ -322,4 +322,13 @@ TEST(SurveyPlanList, LegDirectionsAndStrips) {
     plan.walkNext();
     plan.walkNext();
     EXPECT_FALSE(plan.cursorSwathStrip(strip));
+    // A leg shrunk to nothing has no direction: its normal becomes zero, as
+    // the swath recompute sets it, instead of keeping the northbound one.
+    b->next->lon = b->lon;
+    b->next->y = b->y;
+    plan.refreshLegDirections();
+    EXPECT_EQ(b->sampleCount, 0);
+    EXPECT_EQ(b->normalX, 0.0);
+    EXPECT_EQ(b->normalY, 0.0);
+    EXPECT_NEAR(a->normalY, -1.0, 1e-12);
 }

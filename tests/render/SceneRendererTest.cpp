@@ -203,6 +203,64 @@ TEST_F(SceneRendererTest, CoverageDotsTakeTheirColourFromTheFirstMatchingBit) {
     EXPECT_TRUE(near(at(-30.0, 18.0), Rgb{255, 0, 0}));
 }
 
+// Overview blocks whose picture did not load are not drawn: the map behind
+// them stays as it was instead of turning grey.
+TEST_F(SceneRendererTest, OnlyLoadedOverviewPicturesAreDrawn) {
+    test::TempDir own;
+    // The northern block from -36 to 36 degrees; the other nine are missing.
+    test::writePng(own.file("GlobeTiles/BI72_-36_0_1920.png"), 1920, 1920, [](int, int, std::uint8_t* rgba) {
+        rgba[0] = 40;
+        rgba[1] = 200;
+        rgba[2] = 40;
+        rgba[3] = 255;
+    });
+    PlannerState other(out, sink, own.path());
+    other.tiles.loadOverviewTiles();
+    ASSERT_TRUE(other.tiles.overviewLoaded(3));
+    ASSERT_FALSE(other.tiles.overviewLoaded(2));
+    SceneRenderer renderer(other, painter);
+    view(0.0f, 0.0f, 10.0f);
+    drawAlone([&](SceneRenderer&) { renderer.drawOverviewPictures(); });
+    EXPECT_TRUE(near(at(0.0, 20.0), Rgb{40, 200, 40}));
+    for (const double lon : {-60.0, 60.0}) EXPECT_TRUE(near(at(lon, 20.0), Rgb{0, 0, 0})) << lon;
+    for (const double lon : {-60.0, 0.0, 60.0}) EXPECT_TRUE(near(at(lon, -20.0), Rgb{0, 0, 0})) << lon;
+}
+
+// A resident cell without a picture file is not drawn, neither blank nor
+// with the picture its ring slot held for an earlier tile.
+TEST_F(SceneRendererTest, CellWithoutPictureLeavesTheBackgroundShowing) {
+    test::TempDir own;
+    test::writeFlatDataTile(own.path(), -36, 16, -3000.0);
+    test::writePictureTile(own.path(), -36, 16, 1920, 10, 60, 140);
+    test::writeFlatDataTile(own.path(), -28, 16, -3000.0);  // no picture
+    PlannerState other(out, sink, own.path());
+    SceneRenderer renderer(other, painter);
+    float elevation = 0.0f;
+    const auto drawn = [&](double lon) {
+        view(-28.0f, 20.0f, 40.0f);
+        drawAlone([&](SceneRenderer&) { renderer.drawTilePictures(app.viewCentreY, app.viewCentreLon, false); });
+        return at(lon, 20.0);
+    };
+
+    // Alone in a fresh slot.
+    ASSERT_TRUE(other.getDepth(-24.0, 20.0, elevation));
+    EXPECT_TRUE(near(drawn(-24.0), Rgb{0, 0, 0}));
+
+    // In the slot that held the picture of the other tile.
+    other.tiles.releaseAllTiles();
+    ASSERT_TRUE(other.getDepth(-32.0, 20.0, elevation));
+    EXPECT_TRUE(near(drawn(-32.0), kAtlantic));
+    other.tiles.releaseAllTiles();
+    ASSERT_TRUE(other.getDepth(-24.0, 20.0, elevation));
+    ASSERT_EQ(other.tiles.record(14, 19).slot, 0);
+    EXPECT_TRUE(near(drawn(-24.0), Rgb{0, 0, 0}));
+
+    // Next to a tile with a picture, in the next slot.
+    ASSERT_TRUE(other.getDepth(-32.0, 20.0, elevation));
+    EXPECT_TRUE(near(drawn(-32.0), kAtlantic));
+    EXPECT_TRUE(near(drawn(-24.0), Rgb{0, 0, 0}));
+}
+
 TEST_F(SceneRendererTest, SwathIsHalfWhiteOverTheTileAndTheLegIsDrawnOnTrack) {
     const double y = mapY(20.0);
     for (double lon : {-32.5, -31.5}) {
@@ -367,6 +425,22 @@ TEST(BitmapText, ReadoutAndDistanceTexts) {
     // No data: 5.0 m; the 39 formatted characters are cut to 36.
     EXPECT_EQ(SceneRenderer::cursorReadoutText(0.0f, 0.0f, 5.0f), "LAT   0.000  LON   0.000  DEP   5.0 ");
     EXPECT_EQ(SceneRenderer::cursorReadoutText(-45.5f, 179.25f, -12.34f), "LAT -45.500  LON 179.250  DEP -12.3 ");
+    // The cut at 36 characters stays where it falls at or after the depth's
+    // decimal point; a longitude of -100 or below would put it inside the
+    // whole metres, and the text then ends right after them.
+    const struct {
+        float lon, elevation;
+        const char* text;
+    } cases[] = {
+        {170.0f, -4000.0f, "LAT  12.346  LON 170.000  DEP -4000."},
+        {170.0f, -10800.0f, "LAT  12.346  LON 170.000  DEP -10800"},
+        {-175.0f, -4000.0f, "LAT  12.346  LON -175.000  DEP -4000"},
+        {-175.0f, -10800.0f, "LAT  12.346  LON -175.000  DEP -10800"},
+        {-100.0f, -12.34f, "LAT  12.346  LON -100.000  DEP -12.3"},
+        {-175.0f, 5.0f, "LAT  12.346  LON -175.000  DEP   5.0"},
+        {-185.0f, -10800.0f, "LAT  12.346  LON 175.000  DEP -10800"},  // wrapped first
+    };
+    for (const auto& c : cases) EXPECT_EQ(SceneRenderer::cursorReadoutText(12.3456f, c.lon, c.elevation), c.text);
     EXPECT_EQ(SceneRenderer::distanceText(100.0f), "DISTANCE 100.000 km      53.996 nm ");
 }
 
