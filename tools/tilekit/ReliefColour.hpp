@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-namespace tessarin::worldgen {
+namespace tessarin::tilekit {
 
 struct Rgb {
     std::uint8_t r, g, b;
@@ -14,4 +14,4 @@ struct Rgb {
 // rise per metre of ground towards east and north).
 Rgb shadedRelief(double elevationM, double dzEast, double dzNorth);
 
-}  // namespace tessarin::worldgen
+}  // namespace tessarin::tilekit
