@@ -31,7 +31,8 @@ bool writeGeoTiff(const std::string& path, const GridShape& grid, bool bytes, in
     return ok;
 }
 
-bool writeNetcdf(const std::string& path, const std::string& name, const GridShape& grid, bool bytes) {
+bool writeNetcdf(const std::string& path, const std::string& name, const GridShape& grid, bool bytes, double scale,
+                 double offset) {
     int nc = 0, latDim = 0, lonDim = 0, latVar = 0, lonVar = 0, var = 0;
     if (nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4, &nc) != NC_NOERR) return false;
     bool ok = nc_def_dim(nc, "lat", static_cast<size_t>(grid.rows), &latDim) == NC_NOERR &&
@@ -43,8 +44,11 @@ bool writeNetcdf(const std::string& path, const std::string& name, const GridSha
     ok = ok && nc_put_att_text(nc, latVar, "units", 13, "degrees_north") == NC_NOERR &&
          nc_put_att_text(nc, lonVar, "units", 12, "degrees_east") == NC_NOERR &&
          nc_put_att_text(nc, latVar, "standard_name", 8, "latitude") == NC_NOERR &&
-         nc_put_att_text(nc, lonVar, "standard_name", 9, "longitude") == NC_NOERR &&
-         nc_enddef(nc) == NC_NOERR;
+         nc_put_att_text(nc, lonVar, "standard_name", 9, "longitude") == NC_NOERR;
+    if (scale != 1.0 || offset != 0.0)
+        ok = ok && nc_put_att_double(nc, var, "scale_factor", NC_DOUBLE, 1, &scale) == NC_NOERR &&
+             nc_put_att_double(nc, var, "add_offset", NC_DOUBLE, 1, &offset) == NC_NOERR;
+    ok = ok && nc_enddef(nc) == NC_NOERR;
     std::vector<double> lat(static_cast<std::size_t>(grid.rows)), lon(static_cast<std::size_t>(grid.cols));
     const double south = grid.north - grid.rows * grid.deg;
     for (int i = 0; i < grid.rows; ++i) lat[i] = south + (i + 0.5) * grid.deg;

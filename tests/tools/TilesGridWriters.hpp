@@ -24,7 +24,10 @@ struct GridShape {
 bool writeGeoTiff(const std::string& path, const GridShape& grid, bool bytes = false, int epsg = 4326);
 
 // A NetCDF file holding the variable `name` (16-bit integers, or bytes) on
-// lat and lon coordinates, south first as GEBCO stores it.
-bool writeNetcdf(const std::string& path, const std::string& name, const GridShape& grid, bool bytes = false);
+// lat and lon coordinates, south first as GEBCO stores it. A scale other
+// than 1 or an offset other than 0 is stored as scale_factor and add_offset
+// (readers take value * scale + offset).
+bool writeNetcdf(const std::string& path, const std::string& name, const GridShape& grid, bool bytes = false,
+                 double scale = 1.0, double offset = 0.0);
 
 }  // namespace tessarin::test
