@@ -160,30 +160,4 @@ bool GridSource::readBytes(int col, int row, int count, int rowCount, std::uint8
     return true;
 }
 
-bool GridSource::readAverage(double x, double y, double width, double height, int outCols, int outRows, float* out,
-                             std::size_t lineStride, std::string& error) {
-    GDALRasterIOExtraArg extra;
-    INIT_RASTERIO_EXTRA_ARG(extra);
-    extra.eResampleAlg = GRIORA_Average;
-    extra.bFloatingPointWindowValidity = TRUE;
-    extra.dfXOff = x;
-    extra.dfYOff = y;
-    extra.dfXSize = width;
-    extra.dfYSize = height;
-    const int x0 = std::max(0, static_cast<int>(std::floor(x)));
-    const int y0 = std::max(0, static_cast<int>(std::floor(y)));
-    const int x1 = std::min(cols_, static_cast<int>(std::ceil(x + width)));
-    const int y1 = std::min(rows_, static_cast<int>(std::ceil(y + height)));
-    if (x1 <= x0 || y1 <= y0 || outCols <= 0 || outRows <= 0) return true;
-    CPLErrorReset();
-    const CPLErr result = band_->RasterIO(GF_Read, x0, y0, x1 - x0, y1 - y0, out, outCols, outRows, GDT_Float32,
-                                          sizeof(float), static_cast<GSpacing>(lineStride * sizeof(float)), &extra);
-    if (result != CE_None) {
-        error = "cannot read " + spec_ + lastGdalError();
-        return false;
-    }
-    cleanValues(out, outCols, outRows, lineStride);
-    return true;
-}
-
 }  // namespace tessarin::tiles

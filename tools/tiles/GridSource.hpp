@@ -55,11 +55,6 @@ public:
     // Raw values clamped to 0..255 (the source-type codes).
     bool readBytes(int col, int row, int count, int rowCount, std::uint8_t* out, std::size_t lineStride,
                    std::string& error);
-    // The average of the grid over outCols x outRows equal output pixels
-    // that together cover the pixel window starting at (x, y) and spanning
-    // width x height source pixels (fractions allowed; inside the grid).
-    bool readAverage(double x, double y, double width, double height, int outCols, int outRows, float* out,
-                     std::size_t lineStride, std::string& error);
 
 private:
     GridSource() = default;
