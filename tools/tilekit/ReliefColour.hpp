@@ -1,6 +1,8 @@
 #pragma once
 // Hill-shaded colour relief: sea in blues that darken with depth, land in
-// greens, browns and white, lit from the north-west.
+// greens, browns and white, lit from the north-west. The ramp is in absolute
+// metres, the same for every picture, so tiles drawn apart match where they
+// meet.
 
 #include <cstdint>
 
