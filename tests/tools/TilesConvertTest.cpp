@@ -4,6 +4,7 @@
 // filled, and pictures of a flat sea floor have no seams.
 
 #include "TileBuilder.hpp"
+#include "ReliefRenderer.hpp"
 #include "TilesGridWriters.hpp"
 #include "earth/DepthTile.hpp"
 #include "earth/PngDecoder.hpp"
@@ -15,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <limits>
 #include <sstream>
 
 namespace tessarin::tiles {
@@ -149,6 +151,27 @@ TEST_F(TilesFromGebcoGrid, ACellTheGridOnlyPartlyCoversIsFilledAndCellsBeyondItA
         EXPECT_FALSE(std::filesystem::exists(world() + "Tile_8png_d/BD_8_" + std::to_string(lon0) + "_8_1920.png"));
     EXPECT_EQ(summary_.cells, 3);
     EXPECT_EQ(summary_.emptyCells, 3);
+}
+
+TEST_F(TilesFromGebcoGrid, NeighbouringPicturesMeetAsOnePictureDrawnWhole) {
+    // Both cells drawn as one 3840-column picture: the two tiles, drawn
+    // apart, must be its halves exactly, shading at their shared edge included.
+    tilekit::ElevationGrid wide;
+    wide.reset(2 * kCell, kCell, 8.0, kPx, kPx, std::numeric_limits<float>::quiet_NaN());
+    for (int r = 0; r < kCell; ++r)
+        for (int c = 0; c <= 2 * kCell; ++c) wide.at(r, c) = static_cast<float>(elevationAt(r, c));
+    std::vector<std::uint8_t> whole;
+    tilekit::renderRelief(wide, 2 * kCell, whole);
+    for (int k = 0; k < 2; ++k) {
+        const int lon0 = -180 + 8 * k;
+        const DecodedImage tile = decodePng(world() + "Tile_8png_i/BI_8_" + std::to_string(lon0) + "_0_1920.png");
+        ASSERT_EQ(tile.width, kCell);
+        long differ = 0;
+        for (int r = 0; r < kCell; ++r)
+            for (int c = 0; c < kCell; ++c)
+                differ += std::memcmp(pixelOf(tile, r, c), &whole[(static_cast<std::size_t>(r) * 2 * kCell + k * kCell + c) * 3], 3) != 0;
+        EXPECT_EQ(differ, 0) << lon0;
+    }
 }
 
 TEST_F(TilesFromGebcoGrid, AGeoTiffOfTheSameGridGivesTheSameDataTiles) {
