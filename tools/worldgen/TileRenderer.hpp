@@ -3,7 +3,9 @@
 // red and green, reference flag in blue), shaded picture tiles of the same
 // cells, the 72-degree overview pictures and the globe tiles.
 
+#include "DataTile.hpp"
 #include "ReferenceSurvey.hpp"
+#include "WorldLayout.hpp"
 #include "WorldModel.hpp"
 
 #include <cstdint>
@@ -11,20 +13,15 @@
 
 namespace tessarin::worldgen {
 
-// Depth code of an elevation: code / 3 - 12000 = elevation, rounded to the
-// nearest third of a metre and kept inside 16 bits.
-std::uint16_t depthCodeOf(double elevationM);
+using tilekit::depthCodeOf;
+using tilekit::pictureWidthFor;
 
 struct CellImages {
-    std::vector<std::uint8_t> dataRgb;     // 1920 x 1920
+    std::vector<std::uint8_t> dataRgba;    // 1920 x 1920
     std::vector<std::uint8_t> pictureRgb;  // pictureWidth x 1920
     int pictureWidth = 1920;
     long referencePixels = 0;
 };
-
-// Picture tiles of cells at 56 degrees north or more, or -64 or less, are
-// half as wide (the map stretches them back).
-int pictureWidthFor(int lat0);
 
 // Renders the 8-degree cell with south-west corner (lon0, lat0).
 void renderCell(const WorldModel& world, const ReferenceSurvey& survey, int lon0, int lat0, bool wantData,

@@ -26,9 +26,6 @@ namespace tessarin::worldgen {
 
 namespace {
 
-const int kOverviewBlocks[10][2] = {{-180, 0}, {-108, 0}, {-36, 0}, {36, 0}, {108, 0},
-                                    {-180, -72}, {-108, -72}, {-36, -72}, {36, -72}, {108, -72}};
-
 enum class JobKind { Cell, Overview, Globe };
 
 struct Job {
@@ -75,28 +72,6 @@ bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& by
 }
 
 }  // namespace
-
-std::string dataTileName(int lon0, int lat0) {
-    return "Tile_8png_d/BD_8_" + std::to_string(lon0) + "_" + std::to_string(lat0) + "_1920.png";
-}
-std::string pictureTileName(int lon0, int lat0) {
-    return "Tile_8png_i/BI_8_" + std::to_string(lon0) + "_" + std::to_string(lat0) + "_1920.png";
-}
-std::string overviewName(int lon0, int lat0) {
-    return "GlobeTiles/BI72_" + std::to_string(lon0) + "_" + std::to_string(lat0) + "_1920.png";
-}
-std::string globeTileName(int lon0, int lat0) {
-    return "GlobeTiles/BG15_" + std::to_string(lon0) + "_" + std::to_string(lat0) + "_1800.png";
-}
-
-std::vector<CellId> startupGlobeTiles() {
-    // Start-up looks at latitude 15, longitude -160: bands 8 and 16, three
-    // 15-degree tiles each from one step west of the tile holding -160.
-    std::vector<CellId> tiles;
-    for (int band : {8, 16})
-        for (int lon : {-180, -165, -150}) tiles.push_back({lon, band});
-    return tiles;
-}
 
 std::vector<CellId> defaultCells() {
     std::vector<CellId> cells;
@@ -164,10 +139,10 @@ bool generateWorld(const GeneratorOptions& options, std::ostream& out, std::ostr
         if (!job.files.empty()) jobs.push_back(job);
     }
     if (options.writeOverviews) {
-        for (const auto& b : kOverviewBlocks) {
-            Job job{JobKind::Overview, b[0], b[1], false, false, {}};
-            job.wantPicture = needed(overviewName(b[0], b[1]));
-            job.files.push_back(overviewName(b[0], b[1]));
+        for (const CellId& b : tilekit::overviewBlocks()) {
+            Job job{JobKind::Overview, b.lon0, b.lat0, false, false, {}};
+            job.wantPicture = needed(overviewName(b.lon0, b.lat0));
+            job.files.push_back(overviewName(b.lon0, b.lat0));
             jobs.push_back(job);
         }
     }
@@ -253,17 +228,18 @@ bool generateWorld(const GeneratorOptions& options, std::ostream& out, std::ostr
                 renderCell(*world, *survey, job.lon0, job.lat0, job.wantData, job.wantPicture, cell);
                 if (job.wantData) {
                     reference = cell.referencePixels;
-                    if (!writeRgbPng(at(dataTileName(job.lon0, job.lat0)), 1920, 1920, cell.dataRgb, error)) return fail(error);
+                    if (!tilekit::writePng(at(dataTileName(job.lon0, job.lat0)), 1920, 1920, 4, cell.dataRgba, error))
+                        return fail(error);
                 }
                 if (job.wantPicture &&
-                    !writeRgbPng(at(pictureTileName(job.lon0, job.lat0)), cell.pictureWidth, 1920, cell.pictureRgb, error))
+                    !tilekit::writeRgbPng(at(pictureTileName(job.lon0, job.lat0)), cell.pictureWidth, 1920, cell.pictureRgb, error))
                     return fail(error);
             } else if (job.kind == JobKind::Overview) {
                 renderPicture(*world, job.lon0, job.lat0, 72.0, 72.0, 1920, 1920, Detail{8.0, false, false}, rgb);
-                if (!writeRgbPng(at(overviewName(job.lon0, job.lat0)), 1920, 1920, rgb, error)) return fail(error);
+                if (!tilekit::writeRgbPng(at(overviewName(job.lon0, job.lat0)), 1920, 1920, rgb, error)) return fail(error);
             } else {
                 renderPicture(*world, job.lon0, job.lat0, 15.0, 8.0, 1800, 960, Detail{2.0, false, false}, rgb);
-                if (!writeRgbPng(at(globeTileName(job.lon0, job.lat0)), 1800, 960, rgb, error)) return fail(error);
+                if (!tilekit::writeRgbPng(at(globeTileName(job.lon0, job.lat0)), 1800, 960, rgb, error)) return fail(error);
             }
             report(index, job, true, secondsSince(t0), reference);
         }

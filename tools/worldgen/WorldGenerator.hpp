@@ -3,6 +3,8 @@
 // of a region, overview and globe pictures, logos and buttons, and the sample
 // inputs. Existing files are kept unless a rebuild is asked for.
 
+#include "WorldLayout.hpp"
+
 #include <cstdint>
 #include <ostream>
 #include <string>
@@ -10,11 +12,12 @@
 
 namespace tessarin::worldgen {
 
-struct CellId {
-    int lon0;
-    int lat0;
-    bool operator==(const CellId& o) const { return lon0 == o.lon0 && lat0 == o.lat0; }
-};
+using tilekit::CellId;
+using tilekit::dataTileName;
+using tilekit::globeTileName;
+using tilekit::overviewName;
+using tilekit::pictureTileName;
+using tilekit::startupGlobeTiles;
 
 struct GeneratorOptions {
     std::string outDir;
@@ -40,15 +43,6 @@ std::vector<CellId> defaultCells();
 // planner's grid). False with a message when the edges are not usable.
 bool regionCells(int lonWest, int lonEast, int latSouth, int latNorth, std::vector<CellId>& cells,
                  std::string& error);
-
-// Names of the files, relative to the world folder.
-std::string dataTileName(int lon0, int lat0);
-std::string pictureTileName(int lon0, int lat0);
-std::string overviewName(int lon0, int lat0);
-std::string globeTileName(int lon0, int lat0);
-
-// The six globe tiles start-up loads (latitude 15, longitude -160), as (lon, band) pairs.
-std::vector<CellId> startupGlobeTiles();
 
 // Runs the generation; one progress line per tile goes to out, problems to
 // err. Returns false when something could not be written.

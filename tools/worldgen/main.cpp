@@ -1,6 +1,6 @@
 // tessarin-worldgen: writes the sample world the planner starts in.
 //   tessarin-worldgen --out DIR [--seed N] [--rebuild] [--region lonW lonE latS latN]
-//                     [--data DIR] [--threads N]
+//                     [--data DIR] [--threads N] [--inputs-only]
 
 #include "WorldGenerator.hpp"
 
@@ -16,7 +16,7 @@ namespace {
 
 void usage(std::ostream& os) {
     os << "usage: tessarin-worldgen --out DIR [--seed N] [--rebuild] [--region lonW lonE latS latN]\n"
-          "                         [--data DIR] [--threads N]\n"
+          "                         [--data DIR] [--threads N] [--inputs-only]\n"
           "  --out DIR      world folder to write (created if missing)\n"
           "  --seed N       noise seed (default 1); the same seed gives the same files\n"
           "  --rebuild      rewrite files that already exist (default: keep them)\n"
@@ -25,7 +25,9 @@ void usage(std::ostream& os) {
           "                 plus the trench cells 108 W to 100 W, 8 N to 24 N)\n"
           "  --data DIR     folder holding config.txt, EMdefault.txt and Area_*.csv\n"
           "                 (default " TESSARIN_WORLDGEN_DATA_DIR ")\n"
-          "  --threads N    worker threads (default 2)\n";
+          "  --threads N    worker threads (default 2)\n"
+          "  --inputs-only  write only the logos, buttons and sample inputs, no tiles or pictures\n"
+          "                 (for a world whose tiles come from tessarin-tiles)\n";
 }
 
 bool parseInt(const char* text, long low, long high, long& value) {
@@ -91,6 +93,9 @@ int main(int argc, char** argv) {
                 return 2;
             }
             options.threads = static_cast<int>(v);
+        } else if (arg == "--inputs-only") {
+            options.cells.clear();
+            options.writeData = options.writePictures = options.writeOverviews = options.writeGlobe = false;
         } else if (arg == "--help" || arg == "-h") {
             usage(std::cout);
             return 0;

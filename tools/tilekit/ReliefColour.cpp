@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace tessarin::worldgen {
+namespace tessarin::tilekit {
 
 namespace {
 
@@ -60,4 +60,4 @@ Rgb shadedRelief(double elevationM, double dzEast, double dzNorth) {
     return {byteOf(r * factor), byteOf(g * factor), byteOf(b * factor)};
 }
 
-}  // namespace tessarin::worldgen
+}  // namespace tessarin::tilekit

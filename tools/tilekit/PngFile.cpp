@@ -5,11 +5,12 @@
 #include <cstdio>
 #include <filesystem>
 
-namespace tessarin::worldgen {
+namespace tessarin::tilekit {
 
-bool writeRgbPng(const std::string& path, int width, int height, const std::vector<std::uint8_t>& rgb,
-                 std::string& error) {
-    if (rgb.size() < static_cast<std::size_t>(width) * height * 3) {
+bool writePng(const std::string& path, int width, int height, int channels, const std::vector<std::uint8_t>& pixels,
+              std::string& error) {
+    if ((channels != 3 && channels != 4) || width <= 0 || height <= 0 ||
+        pixels.size() < static_cast<std::size_t>(width) * height * channels) {
         error = "internal error: short image for " + path;
         return false;
     }
@@ -35,13 +36,13 @@ bool writeRgbPng(const std::string& path, int width, int height, const std::vect
         return false;
     }
     png_init_io(png, file);
-    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, channels == 4 ? PNG_COLOR_TYPE_RGBA : PNG_COLOR_TYPE_RGB,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_UP);
     png_set_compression_level(png, 2);
     png_write_info(png, info);
     for (int r = 0; r < height; ++r) {
-        png_write_row(png, const_cast<png_bytep>(rgb.data() + static_cast<std::size_t>(r) * width * 3));
+        png_write_row(png, const_cast<png_bytep>(pixels.data() + static_cast<std::size_t>(r) * width * channels));
     }
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -62,4 +63,4 @@ bool writeRgbPng(const std::string& path, int width, int height, const std::vect
     return true;
 }
 
-}  // namespace tessarin::worldgen
+}  // namespace tessarin::tilekit
