@@ -29,13 +29,13 @@ void ConsoleProgress::step(long done) {
 
 void ConsoleProgress::end() {
     if (!active_) return;
-    active_ = false;
     // A stage that finished within the first interval leaves no line at all.
     if (shown_) {
         show();
         err_ << "\n";
         err_.flush();
     }
+    active_ = false;
 }
 
 double ConsoleProgress::elapsed() const {

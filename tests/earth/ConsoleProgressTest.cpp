@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sstream>
+#include <thread>
 #include <string>
 
 #include "earth/ConsoleProgress.hpp"
@@ -38,6 +40,23 @@ TEST(ConsoleProgress, ShortStageWritesNothingAndEndIsIdempotent) {
     progress.end();
     progress.step(3);  // after end: ignored
     EXPECT_EQ(err.str(), "");
+}
+
+TEST(ConsoleProgress, LongStageEndsWithItsFinalLine) {
+    std::ostringstream err;
+    ConsoleProgress progress(err);
+    progress.begin("Tiles", 3);
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    progress.step(2);
+    progress.step(3);
+    progress.end();
+    const std::string text = err.str();
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text.back(), '\n');
+    const std::string last = text.substr(text.rfind('\r') + 1);
+    EXPECT_EQ(last.rfind("Tiles: 3 of 3 (100%), ", 0), 0u) << last;
+    // The final line keeps the stage's time instead of falling back to zero.
+    EXPECT_EQ(last.find(", 0.0 s"), std::string::npos) << last;
 }
 
 }  // namespace
