@@ -39,7 +39,8 @@ public:
     // the coverage textures of the tiles it touched.
     void captureSwathCoarse();
     // Coarse capture of every leg, all in one pass. Leaves the plan's current
-    // waypoint on the first and the walk cursor on the last.
+    // waypoint on the first and the walk cursor on the last; touchedTiles
+    // holds every tile a leg marked.
     void capturePlanCoarse();
     // Zero-filled fine sub-grids under the polygon's neighbourhood for the
     // resident tiles.
@@ -64,6 +65,9 @@ public:
 private:
     // The coarse capture of the cursor's leg without clearing touchedTiles.
     void captureCursorCoarse();
+    // Marks of one read-back block whose lower-left corner is (x, y).
+    void markFineBlock(const std::uint8_t* rgb, int x, int y);
+    void markCoarseBlock(const std::uint8_t* rgb, int x, int y);
     void rebuildTouchedTextures();
 
     TileStore& tiles_;
