@@ -7,6 +7,7 @@
 
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CaptureTarget.hpp"
+#include "coverage/PlanReport.hpp"
 #include "earth/MapProjection.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -254,6 +255,18 @@ bool CoverageGrid::fineCoverageAt(double lon, double lat, std::uint16_t& value) 
     if (lon >= 180.0) lon -= 360.0;
     value = rec.tile->fineAt(lon, lat);
     return true;
+}
+
+// ---- Statistics, cost and report ----------------------------------------------
+
+void CoverageGrid::computePlanStatistics(const StatsView& view) {
+    statistics = tessarin::computePlanStatistics(target_, plan_, view, out_);
+}
+
+PlanTotals CoverageGrid::planTotals(float boatSpeedKnots) const { return tessarin::planTotals(plan_, boatSpeedKnots); }
+
+bool CoverageGrid::writeReport(const std::string& path, float dayRate, float boatSpeedKnots) {
+    return tessarin::writeReport(path, statistics, planTotals(boatSpeedKnots), dayRate, out_);
 }
 
 }  // namespace tessarin

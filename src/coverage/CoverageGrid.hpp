@@ -9,13 +9,16 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "coverage/CaptureTarget.hpp"
+#include "coverage/PlanCost.hpp"
+#include "coverage/PlanStatistics.hpp"
 #include "earth/TileStore.hpp"
 
 namespace tessarin {
 
-class CaptureTarget;
 class SurveyPlan;
 class SurveyPolygon;
 
@@ -53,6 +56,18 @@ public:
     // Fine cell value at (lon, lat) degrees; false when the cell's tile is
     // not resident. Never loads a tile.
     bool fineCoverageAt(double lon, double lat, std::uint16_t& value) const;
+
+    // ---- Statistics, cost and report ----
+    // Captures the whole plan and replaces statistics with its areas.
+    void computePlanStatistics(const StatsView& view);
+    PlanTotals planTotals(float boatSpeedKnots) const;
+    // The report of the last statistics and the plan's time and cost; false
+    // (with a line on the console) when the file cannot be written.
+    bool writeReport(const std::string& path, float dayRate, float boatSpeedKnots);
+
+    // What the last computePlanStatistics found (zero until then); kept
+    // through plan edits, loads and deletes.
+    PlanStatistics statistics;
 
     // Tile cell index of a longitude as the coverage lookups take it.
     static int lonIndexOf(double lon);
