@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <GL/gl.h>
+#include <GL/glext.h>
+
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -163,6 +167,71 @@ TEST_F(CoverageCaptureTest, PlanCaptureMarksWhatLegByLegCapturesMark) {
     EXPECT_TRUE(allBytes() == legByLeg);
     EXPECT_EQ(w.grid().touchedTiles[(0 + 96) / 8][(-44 + 180) / 8], 1);
     EXPECT_EQ(w.grid().touchedTiles[(8 + 96) / 8][(-44 + 180) / 8], 1);
+}
+
+TEST(CoverageCaptureMethods, FramebufferAndBackBufferMarkTheSameCells) {
+    // A window of one coarse block, as the back-buffer method needs.
+    test::CoverageWorld world(480);
+    if (!world.gl.ok()) GTEST_SKIP() << world.gl.error();
+    DepthTile* tile = world.load(-41.0, 10.5);
+    ASSERT_NE(tile, nullptr);
+    world.addWaypoint(-43.2, 10.2);
+    world.addWaypoint(-39.4, 11.3);
+    auto bytes = [&] {
+        std::vector<std::uint8_t> v;
+        for (int r = 0; r < tile->height; ++r) v.insert(v.end(), tile->coverageRow(r), tile->coverageRow(r) + tile->width);
+        for (int r = 0; r < tile->height; ++r)
+            for (int c = 0; c < tile->width; ++c) tile->coverageRow(r)[c] &= 0x40;
+        return v;
+    };
+    int swaps = 0;
+    GlCaptureTarget backBuffer(nullptr, [&swaps] { ++swaps; });
+    world.grid().setCaptureTarget(&backBuffer);
+    world.grid().capturePlanCoarse();
+    const std::vector<std::uint8_t> onScreen = bytes();
+    // Box -44..-38 by 10..14 (the leg's y runs to 11.9, padded 12.1): six
+    // blocks, each drawn twice.
+    EXPECT_EQ(swaps, 12);
+    world.grid().setCaptureTarget(world.target.get());
+    world.grid().capturePlanCoarse();
+    const std::vector<std::uint8_t> offScreen = bytes();
+    EXPECT_NE(std::count(offScreen.begin(), offScreen.end(), 0x21), 0);
+    EXPECT_TRUE(onScreen == offScreen);
+}
+
+TEST_F(CoverageCaptureTest, CaptureLeavesTheFramesDrawingStateAsItWas) {
+    w.load(-42.5, 10.5);
+    w.addWaypoint(-42.8, 10.5);
+    w.addWaypoint(-42.2, 10.5);
+    glViewport(0, 0, 64, 64);
+    glClearColor(0.1f, 0.1f, 0.2f, 1.0f);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_BLEND);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-950.0, 950.0, -475.0, 475.0, -100.0, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+
+    w.grid().capturePlanCoarse();
+    w.planner->computePlanStatistics(StatsView{10.0f, -42.0f, 5.0f});
+    ASSERT_GT(w.target->drawnBlocks(), 0);
+
+    GLint framebuffer = -1, viewport[4] = {}, matrixMode = 0;
+    GLfloat clear[4] = {}, projection[16] = {};
+    glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+    glGetFloatv(GL_COLOR_CLEAR_VALUE, clear);
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_EQ(framebuffer, 0) << "the window's drawing buffer is bound again";
+    EXPECT_EQ(viewport[2], 64);
+    EXPECT_EQ(viewport[3], 64);
+    EXPECT_FLOAT_EQ(clear[2], 0.2f);
+    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    EXPECT_EQ(matrixMode, GL_MODELVIEW);
+    EXPECT_FLOAT_EQ(projection[0], 2.0f / 1900.0f);
+    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
 TEST_F(CoverageCaptureTest, PlanCaptureOfOneWaypointCapturesNothing) {

@@ -48,7 +48,11 @@ inline TempDir& coverageWorldDir() {
 }
 
 struct CoverageWorld {
-    OffscreenGl gl{64, 64};
+    // A window-sized surface of glSize pixels square (the back-buffer method
+    // needs one at least as large as its blocks).
+    explicit CoverageWorld(int glSize = 64) : gl(glSize, glSize) { setUp(); }
+
+    OffscreenGl gl;
     std::ostringstream out;
     GlTextureSink sink;
     NoText text;
@@ -56,7 +60,7 @@ struct CoverageWorld {
     std::unique_ptr<SceneRenderer> scene;
     std::unique_ptr<GlCaptureTarget> target;
 
-    CoverageWorld() {
+    void setUp() {
         if (!gl.ok()) return;
         planner = std::make_unique<PlannerState>(out, sink, coverageWorldDir().path());
         scene = std::make_unique<SceneRenderer>(*planner, text);
