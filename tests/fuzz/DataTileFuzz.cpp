@@ -1,5 +1,6 @@
 // Data tiles: the input is the PNG file of one cell, read by the decoder and
-// then by the tile loader and the lookups, as the tile store does.
+// then by the tile loader and the lookups, as the tile store does. Chunk
+// checksums are made right first (see withPngCrcs).
 
 #include <cmath>
 #include <sstream>
@@ -13,7 +14,8 @@ using namespace tessarin;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string root = fuzz::scratchFolder();
     const std::string name = DepthTile::dataFileName(root, 8, 16);
-    fuzz::writeFile(name.substr(root.size()), data, size);
+    fuzz::writeFile(name.substr(root.size()),
+                    fuzz::withPngCrcs(std::string_view(reinterpret_cast<const char*>(data), size)));
 
     const DecodedImage image = decodePng(name);
     if (!image.empty()) {

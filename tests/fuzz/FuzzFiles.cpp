@@ -1,6 +1,7 @@
 #include "FuzzFiles.hpp"
 
 #include <unistd.h>
+#include <zlib.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -62,6 +63,25 @@ bool splitAt(std::string_view data, std::string_view separator, std::string_view
     head = data.substr(0, at);
     tail = data.substr(at + separator.size());
     return true;
+}
+
+std::string withPngCrcs(std::string_view png) {
+    std::string bytes(png);
+    auto u8 = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    std::size_t at = 8;  // past the signature, whatever it holds
+    while (at + 12 <= bytes.size()) {
+        const std::uint32_t length = u8(at) << 24 | u8(at + 1) << 16 | u8(at + 2) << 8 | u8(at + 3);
+        if (length > bytes.size() - at - 12) break;
+        const auto* typeAndData = reinterpret_cast<const Bytef*>(bytes.data() + at + 4);
+        const auto crc = static_cast<std::uint32_t>(::crc32(0L, typeAndData, static_cast<uInt>(length + 4)));
+        const std::size_t c = at + 8 + length;
+        bytes[c] = static_cast<char>(crc >> 24);
+        bytes[c + 1] = static_cast<char>(crc >> 16);
+        bytes[c + 2] = static_cast<char>(crc >> 8);
+        bytes[c + 3] = static_cast<char>(crc);
+        at = c + 4;
+    }
+    return bytes;
 }
 
 void require(bool ok, const char* what) {

@@ -25,6 +25,11 @@ void removeFile(const std::string& name);
 // to head, the rest to tail; false (head = all of data) without a separator.
 bool splitAt(std::string_view data, std::string_view separator, std::string_view& head, std::string_view& tail);
 
+// Rewrites the CRC of every whole chunk after a PNG signature, so that a
+// mutation inside a chunk (a width, a colour type) reaches the decoder
+// instead of stopping at the checksum. Other bytes are left alone.
+std::string withPngCrcs(std::string_view png);
+
 // A property every input must keep; a broken one is reported and aborts, so
 // the fuzzer keeps the input like a crash.
 void require(bool ok, const char* what);
