@@ -35,7 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string path = fuzz::writeFile("config.txt", text);
         std::ostringstream out;
         Configuration config;
-        fuzz::require(loadConfiguration(path, out, config), "an existing config.txt opens");
+        // A refused file (not text) leaves every default.
+        if (!loadConfiguration(path, out, config)) {
+            const Configuration defaults;
+            fuzz::require(config.boatSpeed == defaults.boatSpeed && config.turnRate == defaults.turnRate &&
+                              config.extinctionTable == defaults.extinctionTable,
+                          "a refused config.txt keeps the defaults");
+        }
         checkValues(config);
     }
     return 0;

@@ -87,16 +87,17 @@ int main(int argc, char** argv) {
     tessarin::TileStore tiles(console, sink, world);
     report("start", tiles, 0);
 
-    // A serpentine over the sample world (172 W to 100 W, 0 to 40 N): rows
-    // 2.5 degrees apart, 1.5 degrees a step, so the ring keeps turning over.
-    constexpr double kWest = -171.5, kEast = -100.5, kSouth = 0.5, kNorth = 39.5;
-    const int perRow = static_cast<int>((kEast - kWest) / 1.5) + 1;
+    // A serpentine over the sample world (172 W to 100 W, 0 to 40 N), rows
+    // and steps 4 degrees apart, again and again: its 45 cells are more than
+    // the ring holds, so the ring keeps turning over.
+    constexpr double kWest = -171.5, kEast = -100.5, kSouth = 0.5, kNorth = 39.5, kStep = 4.0;
+    const int perRow = static_cast<int>((kEast - kWest) / kStep) + 1;
     int loadsWhenFull = -1;
     for (int s = 0; s < steps; ++s) {
         const int row = s / perRow;
         const int k = s % perRow;
-        const double lon = (row % 2 == 0) ? kWest + 1.5 * k : kEast - 1.5 * k;
-        const double lat = kSouth + std::fmod(2.5 * row, kNorth - kSouth);
+        const double lon = (row % 2 == 0) ? kWest + kStep * k : kEast - kStep * k;
+        const double lat = kSouth + std::fmod(kStep * row, kNorth - kSouth);
         float elevation = 0.0f;
         tiles.getDepth(lon, lat, elevation);
         if (fine) {
