@@ -3,6 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
+#include <sstream>
+
+#include "earth/InputPath.hpp"
 
 namespace tessarin {
 
@@ -70,6 +74,16 @@ std::string cut(std::string word, std::size_t limit) {
     return word;
 }
 
+// Text: no control bytes but blanks and line ends. Bytes of 0x80 and up pass,
+// so file names in UTF-8 or a Latin code page are still text.
+bool isText(const std::string& text) {
+    for (const char ch : text) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\v' && c != '\f') || c == 0x7f) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void readConfiguration(std::istream& in, std::ostream& out, Configuration& config) {
@@ -107,13 +121,21 @@ void readConfiguration(std::istream& in, std::ostream& out, Configuration& confi
 }
 
 bool loadConfiguration(const std::string& path, std::ostream& out, Configuration& config) {
-    std::ifstream in(path);
-    if (!in) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || isFolder(path)) {
         out << "cannot open config.txt\n";
         return false;
     }
     out << "yes\n";
-    readConfiguration(in, out, config);
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // A binary file (a picture or archive saved under the name) would be
+    // echoed to the console word by word and could set values by chance.
+    if (!isText(text)) {
+        out << "config.txt is not a text file; every setting keeps its default\n";
+        return false;
+    }
+    std::istringstream words(text);
+    readConfiguration(words, out, config);
     return true;
 }
 

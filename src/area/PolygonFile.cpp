@@ -9,6 +9,7 @@
 
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "earth/InputPath.hpp"
 #include "earth/MapProjection.hpp"
 #include "plan/ReplacingFile.hpp"
 
@@ -67,7 +68,7 @@ bool loadPolygonFile(const std::string& path, SurveyPolygon& polygon, std::ostre
 bool readPolygonFile(const std::string& path, SurveyPolygon& polygon, std::ostream& out) {
     out << "LOAD POLYGON " << path << "\n";
     std::ifstream in(path);
-    if (!in) {
+    if (!in || isFolder(path)) {
         out << "Cannot open polygon file " << path << "\n";
         return false;
     }

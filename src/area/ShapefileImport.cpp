@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "area/SurveyPolygon.hpp"
+#include "earth/InputPath.hpp"
 #include "earth/MapProjection.hpp"
 
 namespace tessarin {
@@ -25,6 +26,16 @@ struct ObjectDestroyer {
     ~ObjectDestroyer() { SHPDestroyObject(object); }
 };
 
+// The path of a sibling file of the set (".shx", ".dbf"), named the way
+// shapelib names it: the extension after the last dot of the file name is
+// replaced.
+std::string siblingPath(const std::string& path, const char* extension) {
+    const std::size_t slash = path.find_last_of("/\\");
+    const std::size_t dot = path.find_last_of('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? path.substr(0, dot) : path) + extension;
+}
+
 struct Position {
     double lon;
     double lat;
@@ -33,9 +44,14 @@ struct Position {
 }  // namespace
 
 bool importShapefile(const std::string& path, SurveyPolygon& polygon, std::ostream& out) {
-    SHPHandle handle = SHPOpen(path.c_str(), "rb");
+    SHPHandle handle = isFolder(path) ? nullptr : SHPOpen(path.c_str(), "rb");
     if (!handle) {
         out << "Cannot open shapefile " << path << "\n";
+        // The shapes cannot be found without the index: say which file of
+        // the set is missing, as the user copied only some of them.
+        const std::string shx = siblingPath(path, ".shx");
+        if (pathExists(path) && !pathExists(shx) && !pathExists(siblingPath(path, ".SHX")))
+            out << "Shapefile " << path << " has no index file " << shx << "\n";
         return false;
     }
     ShapeCloser closer{handle};

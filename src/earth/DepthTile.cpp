@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "earth/InputPath.hpp"
 #include "earth/PngDecoder.hpp"
 
 // Pixel arithmetic of a tile. lon and lat are degrees; rows count from the
@@ -65,7 +66,13 @@ void DepthTile::release() {
 bool DepthTile::loadData(const std::string& root, std::ostream& out) {
     const std::string name = dataFileName(root, static_cast<int>(lon0), static_cast<int>(lat0));
     const DecodedImage image = decodePng(name);
-    if (image.empty()) return false;
+    if (image.empty()) {
+        // A missing tile is ordinary (cells nobody surveyed) and stays
+        // silent; one that is there but cannot be decoded (truncated, not a
+        // PNG, a folder, unreadable) is damage the user should hear of.
+        if (pathExists(name)) out << "Unreadable data tile " << name << ": not a readable PNG image\n";
+        return false;
+    }
     // Rows are located with the fixed 1919 of a full tile, so a tile of any
     // other height would be read at the wrong place or past its end.
     if (image.height != kRows || image.width > kMaxWidth) {
@@ -74,6 +81,10 @@ bool DepthTile::loadData(const std::string& root, std::ostream& out) {
         return false;
     }
     out << "READ DATA MAP FILE NAME " << name << "\n";
+    // Both decode to codes, but not as the tile writer made them: say so.
+    if (image.sourceBitDepth == 16)
+        out << "Data tile " << name << " has 16-bit samples; the depth code is read from their high bytes\n";
+    if (image.sourcePalette) out << "Data tile " << name << " is a palette image; the depth code is read from its colours\n";
     allocate(image.width, image.height);
 
     int reference = 0;

@@ -26,7 +26,8 @@ public:
 
     // Reads the data tile "<root>Tile_8png_d/BD_8_<lon0>_<lat0>_1920.png".
     // Prints "READ DATA MAP FILE NAME ..." and "Multibeam pixels ..." to out.
-    // False (and no message) when the file is missing or cannot be decoded.
+    // False when the file is missing (no message), cannot be decoded or has
+    // the wrong size (a message naming the file).
     bool loadData(const std::string& root, std::ostream& out);
 
     // Elevation in metres of the pixel cell holding (lon, lat) degrees.

@@ -12,6 +12,9 @@ struct DecodedImage {
     std::vector<std::uint8_t> rgba;
     int width = 0;
     int height = 0;
+    // What the file held before the expansion to 8-bit RGBA.
+    int sourceBitDepth = 0;
+    bool sourcePalette = false;
     bool empty() const { return rgba.empty(); }
 };
 
@@ -19,8 +22,8 @@ struct DecodedImage {
 // samples keep their high byte, grey expands to RGB, missing alpha is 255).
 // Sample values pass through unchanged: a gAMA or colour-space chunk is
 // ignored, because the red and green bytes of a data tile are a depth code,
-// not a colour. Any failure (missing, truncated or corrupt file) gives an
-// empty image.
+// not a colour. Any failure (missing, truncated or corrupt file, or a side
+// longer than 4096 pixels) gives an empty image.
 DecodedImage decodePng(const std::string& path);
 
 }  // namespace tessarin

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "earth/InputPath.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/PngDecoder.hpp"
 
@@ -137,6 +138,13 @@ bool TileStore::stagePicture(float lat0, float lon0, int slot, int& texWidth) {
     // counts as missing.
     if (image.empty() || image.width < w || image.height < kPictureRows) {
         out_ << "Fail to open " << name << "\n";
+        // A picture that is there but unusable is named with the reason; a
+        // missing one is common and the line above says enough.
+        if (!image.empty())
+            out_ << "Picture tile " << name << " is " << image.width << " x " << image.height
+                 << " pixels, expected at least " << w << " x " << kPictureRows << "\n";
+        else if (pathExists(name))
+            out_ << "Picture tile " << name << " is not a readable PNG image\n";
         return false;
     }
 

@@ -6,6 +6,8 @@
 #include <memory>
 #include <vector>
 
+#include "earth/InputPath.hpp"
+
 namespace tessarin {
 
 namespace {
@@ -45,7 +47,8 @@ bool loadExtinctionCurve(ExtinctionCurve& curve, const std::string& fileName, fl
     for (float& v : curve.table) v = ExtinctionCurve::kUncovered;
 
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "r"));
-    if (!file) {
+    // A folder opens, then reads as no rows; it is as missing as no file.
+    if (!file || isFolder(fileName)) {
         out << "FAILED TO OPEN " << fileName << "\n ";
         out << "USE default " << depthMultiplier << "\n ";
         for (float& v : curve.table) v = depthMultiplier;
@@ -67,7 +70,9 @@ bool loadExtinctionCurve(ExtinctionCurve& curve, const std::string& fileName, fl
     float depth[ExtinctionCurve::kMaxRows] = {};
     float multiplier[ExtinctionCurve::kMaxRows] = {};
     for (int i = 0; i < rows; ++i) {
-        if (std::fscanf(file.get(), "%f %f", &depth[i], &multiplier[i]) != 2) {
+        // A multiplier beyond single precision reads as infinite and would
+        // give endless swaths: the table ends there, like at a word.
+        if (std::fscanf(file.get(), "%f %f", &depth[i], &multiplier[i]) != 2 || !std::isfinite(multiplier[i])) {
             rows = i;
             break;
         }

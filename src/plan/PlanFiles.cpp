@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "earth/InputPath.hpp"
 #include "plan/ReplacingFile.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -40,6 +41,17 @@ void stripLineEnd(std::string& line) {
 }
 
 bool finite(double a, double b) { return std::isfinite(a) && std::isfinite(b); }
+
+// A waypoint the plan can hold: a latitude short of the poles (which have no
+// map-plane y) and a longitude at most twice round the globe, so that sums,
+// means and the single-precision marker boxes stay finite. Values beyond are
+// not positions but damage (a run of digits, an exponent).
+bool isPosition(double lon, double lat) {
+    return finite(lon, lat) && std::fabs(lat) < 90.0 && std::fabs(lon) <= 720.0;
+}
+
+// Map-plane y; mapY of any latitude short of the poles is far inside this.
+bool isMapY(double y) { return std::isfinite(y) && std::fabs(y) < 1.0e4; }
 
 constexpr char kDegreeByte = static_cast<char>(0xC3);
 
@@ -130,7 +142,7 @@ int loadPlan(SurveyPlan& plan, const std::string& path, float& meanLat, float& m
     const std::size_t nameStart = path.find_last_of("/\\") + 1;  // 0 without a folder
     const std::size_t llPos = path.compare(nameStart, 3, "LL_") == 0 ? nameStart : std::string::npos;
     out << "LLPOS " << (llPos == std::string::npos ? -1L : static_cast<long>(llPos)) << "\n";
-    if (!in) {
+    if (!in || isFolder(path)) {
         out << "CANNOT OPEN " << path << "\n";
         return -1;
     }
@@ -147,7 +159,7 @@ int loadPlan(SurveyPlan& plan, const std::string& path, float& meanLat, float& m
         while (std::getline(in, line)) {
             replaceCommas(line);
             double lat = 0.0, lon = 0.0;
-            if (std::sscanf(line.c_str(), "%lf %lf", &lat, &lon) != 2 || !finite(lat, lon)) continue;
+            if (std::sscanf(line.c_str(), "%lf %lf", &lat, &lon) != 2 || !isPosition(lon, lat)) continue;
             if (!(lat < 63.9)) continue;
             latSum += lat;
             lonSum += lon;
@@ -165,7 +177,7 @@ int loadPlan(SurveyPlan& plan, const std::string& path, float& meanLat, float& m
             // The leg columns are recomputed by the swath pass; only the
             // three positions are needed.
             if (std::sscanf(line.c_str(), "%lf %lf %lf %f %f %f", &lon, &lat, &y, &length, &time, &area) < 3 ||
-                !finite(lon, lat) || !std::isfinite(y)) {
+                !isPosition(lon, lat) || !isMapY(y)) {
                 continue;
             }
             out << "LAT LON " << count << lon << " " << lat << "\n";

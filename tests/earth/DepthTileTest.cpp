@@ -162,9 +162,11 @@ TEST(DepthTileLoad, MissingTileIsFalseWithoutAMessage) {
     EXPECT_EQ(out.str(), "");
     EXPECT_FALSE(tile.hasRows());
 
+    // A file that is there but not a tile is damage, and is named.
     dir.write("Tile_8png_d/BD_8_0_0_1920.png", "not a png");
     EXPECT_FALSE(tile.loadData(dir.path(), out));
-    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(out.str(), "Unreadable data tile " + DepthTile::dataFileName(dir.path(), 0, 0) +
+                             ": not a readable PNG image\n");
 }
 
 // Mended: rows are located with the fixed 1919 of a full tile; a file of any

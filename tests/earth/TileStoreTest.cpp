@@ -223,8 +223,10 @@ TEST(TileTextures, PictureShapeFollowsTheCellsLatitude) {
         const bool ok = tiles.loadTileImage(static_cast<float>(c.lat0), 4.0f, 5);
         EXPECT_EQ(ok, c.narrow) << c.lat0;
         if (!c.narrow) {
-            // A 960-column file where 1920 columns are expected counts as missing.
-            EXPECT_EQ(out.str(), "LOAD 8 deg Tile " + name + " 5\nFail to open " + name + "\n");
+            // A 960-column file where 1920 columns are expected counts as
+            // missing, with a line saying why.
+            EXPECT_EQ(out.str(), "LOAD 8 deg Tile " + name + " 5\nFail to open " + name + "\nPicture tile " + name +
+                                     " is 960 x 1920 pixels, expected at least 1920 x 1920\n");
             EXPECT_TRUE(sink.uploads.empty());
             continue;
         }
