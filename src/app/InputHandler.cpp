@@ -79,12 +79,12 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             // capturePlanCoarse is not built yet.
             break;
         case 'e':
-            // checkEdgeOverlap is not built yet.
+            planner_.checkEdgeOverlap();
             app_.editMode = PickWaypoint;
             shell_.setPointer(PointerShape::Cycle);
             break;
         case 'f':
-            // fillPolygon(true) is not built yet.
+            planner_.fillPolygon(true);
             app_.editMode = Idle;
             app_.viewMode = Map;
             shell_.setPointer(PointerShape::LeftArrow);
