@@ -20,6 +20,7 @@ namespace tessarin {
 
 class CoverageGrid;
 class SurveyPlan;
+struct StatsView;
 class SurveyPolygon;
 
 class PlannerState {
@@ -71,6 +72,12 @@ public:
     void fillPolygon(bool extra);
     // Prints the side and edge-overlap score of the plan's first leg.
     void checkEdgeOverlap();
+
+    // Plan statistics (the frame runs them when asked) and the report that
+    // "Save plan as..." writes before the plan files; a report that cannot
+    // be written is reported and stops nothing.
+    void computePlanStatistics(const StatsView& view);
+    bool writeReport(const std::string& path);
 
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
