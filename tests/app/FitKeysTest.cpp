@@ -115,8 +115,10 @@ TEST_F(FitKeysTest, LineOverlapKeyRefitsTheCurrentLeg) {
     takeOutput();
     input.keyboard('o', 0, 0);
     EXPECT_EQ(takeOutput().rfind("LINE OVERLAP 10\nREFINE \n", 0), 0u);
-    // Nothing covered: both ends go 21 steps of 1 % of the swath to port.
+    // Nothing covered: both ends go 21 steps of 1 % of the swath to port
+    // (north), and the swaths are recomputed there.
     EXPECT_GT(planner.plan->first()->y, mapY(4.0) + 0.02);
+    EXPECT_GT(planner.plan->first()->sampleCount, 0);
 }
 
 TEST_F(FitKeysTest, FillKeyFillsAndTabTurnsTheFirstEdge) {

@@ -274,18 +274,5 @@ TEST_F(EdgeFitTest, RefineCurrentFitsTheLegEndingAtTheLastWaypoint) {
     EXPECT_NE(out.find("REFINE Current1B 8 "), std::string::npos);
 }
 
-TEST_F(EdgeFitTest, LineOverlapFitsTheCurrentLegAndRecomputesSwaths) {
-    SurveyPlan& plan = *world_->world.plan;
-    ScriptedCoverage cov;
-    EdgeFit fit = fitWith(cov);
-    plan.addWaypoint(6.0, kY0, kLat, 9.0f, 4.0f);
-    plan.addWaypoint(8.0, kY0, kLat, 9.0f, 4.0f);
-    output();
-    fit.fitCurrentLine(12.5f);
-    EXPECT_EQ(output().rfind("LINE OVERLAP 12.5\nREFINE \n", 0), 0u);
-    EXPECT_NEAR(plan.first()->y, firstCandidate(kEastLine, 0.01f).yA, 1e-6);
-    EXPECT_GT(plan.first()->sampleCount, 0);  // swaths recomputed
-}
-
 }  // namespace
 }  // namespace tessarin
