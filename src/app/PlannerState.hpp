@@ -65,6 +65,15 @@ public:
     void updatePolygonVertex(double lat, double lon);
     bool importShapefile(const std::string& path);
 
+    // Coverage fits, the fill and the edge check.
+    // "LINE OVERLAP": refits the current leg against coverage at edge_overlap.
+    void fitCurrentLine();
+    // Fills the polygon with survey lines, appended to the plan; extra also
+    // fits each line against coverage and captures its swath.
+    void fillPolygon(bool extra);
+    // Prints the side and edge-overlap score of the plan's first leg.
+    void checkEdgeOverlap();
+
     // Plan statistics (the frame runs them when asked) and the report that
     // "Save plan as..." writes before the plan files; a report that cannot
     // be written is reported and stops nothing.

@@ -1,0 +1,275 @@
+// The polygon fill end to end on the sample world's Area_1.csv, with real
+// captures through the framebuffer target in an off-screen context, and one
+// refineEdgeOverlap alone, each against a baseline measured in the same run:
+//
+//   fill, extra        fillPolygon(true): fits and captures every line
+//   fill, plain        fillPolygon(false) of the same polygon (baseline)
+//   refine             refineEdgeOverlap of a 1-unit line beside a captured swath
+//   score              one edgeOverlapScore of the same line (baseline; the
+//                      refine scores 43 x 43 candidates)
+//   depth lookup       getDepth on a resident tile, to price the fill's lookups
+//
+// The world is read from $TESSARIN_BENCH_WORLD (default build/bench-world,
+// written by: tessarin-worldgen --out build/bench-world --region -132 -124 8 16).
+// Medians, ratios and the fill's shares of time are printed at the end.
+
+#include <benchmark/benchmark.h>
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/PlannerState.hpp"
+#include "area/PolygonFill.hpp"
+#include "area/SurveyPolygon.hpp"
+#include "coverage/CoverageGrid.hpp"
+#include "coverage/GlCaptureTarget.hpp"
+#include "earth/MapProjection.hpp"
+#include "fit/CoverageLookup.hpp"
+#include "fit/EdgeFit.hpp"
+#include "plan/SurveyPlan.hpp"
+#include "render/BitmapText.hpp"
+#include "render/GlTextureSink.hpp"
+#include "render/SceneRenderer.hpp"
+#include "support/OffscreenGl.hpp"
+
+namespace {
+
+using namespace tessarin;
+
+class NoText : public TextPainter {
+public:
+    void drawText(float, float, const std::string&) override {}
+};
+
+struct Scene {
+    test::OffscreenGl gl{960, 960};
+    std::string root;
+    std::ostringstream out;
+    GlTextureSink sink;
+    NoText text;
+    NullProgress quiet;
+    std::unique_ptr<PlannerState> planner;
+    std::unique_ptr<SceneRenderer> scene;
+    std::unique_ptr<GlCaptureTarget> target;
+};
+
+Scene* scene = nullptr;
+std::map<std::string, std::vector<double>> timesMs;
+FillProfile extraProfile;
+int extraRuns = 0;
+
+double median(std::vector<double> v) {
+    if (v.empty()) return 0.0;
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+bool buildScene() {
+    scene = new Scene;
+    if (!scene->gl.ok()) {
+        std::fprintf(stderr, "no off-screen GL context: %s\n", scene->gl.error().c_str());
+        return false;
+    }
+    const char* env = std::getenv("TESSARIN_BENCH_WORLD");
+    scene->root = std::string(env ? env : "build/bench-world") + "/";
+    scene->planner = std::make_unique<PlannerState>(scene->out, scene->sink, scene->root);
+    scene->planner->setProgress(&scene->quiet);
+    scene->scene = std::make_unique<SceneRenderer>(*scene->planner, scene->text);
+    scene->target = std::make_unique<GlCaptureTarget>(scene->scene.get());
+    scene->planner->coverage->setCaptureTarget(scene->target.get());
+    if (!scene->planner->loadPolygonFile(scene->root + "Area_1.csv") || scene->planner->polygon->empty()) {
+        std::fprintf(stderr, "cannot read %sArea_1.csv: write the world first (see the top of FillBench.cpp)\n",
+                     scene->root.c_str());
+        return false;
+    }
+    return true;
+}
+
+// A fresh plan, no plan marks, and Area_1 again (the polygon clear deletes it).
+void resetArea() {
+    PlannerState& p = *scene->planner;
+    p.plan->clearPlan();
+    p.coverage->clearPolygonCoverage();
+    p.loadPolygonFile(scene->root + "Area_1.csv");
+    scene->out.str("");
+}
+
+double runFill(bool extra, FillProfile* profile) {
+    PlannerState& p = *scene->planner;
+    const GridCoverageLookup lookup(p.tiles, *p.coverage);
+    PolygonFill fill(*p.polygon, *p.plan, p.tiles, *p.coverage, lookup, p.progress(), p.out());
+    fill.profile = profile;
+    const auto t0 = std::chrono::steady_clock::now();
+    fill.run(extra, FillSettings{p.config.boatSpeed, p.config.depthMultiplier, p.config.fillOverlap});
+    glFinish();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+void BM_FillExtra(benchmark::State& state) {
+    for (auto _ : state) {
+        resetArea();
+        const double s = runFill(true, &extraProfile);
+        ++extraRuns;
+        timesMs["fill, extra"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+// The same fill with the reference coverage wiped from the tile: on the
+// sample world the first fitted line abuts a reference survey south of the
+// first edge and its clip ends the fill after two lines; without it the
+// fill lays its whole pattern against its own captures.
+FillProfile bareProfile;
+int bareRuns = 0;
+
+void wipeReference() {
+    DepthTile* t = scene->planner->tiles.residentTile(-125.5, 12.0);
+    if (!t) return;
+    for (int row = 0; row < t->height; ++row) std::fill_n(t->coverageRow(row), t->width, std::uint8_t{0});
+}
+
+void BM_FillExtraWithoutReference(benchmark::State& state) {
+    for (auto _ : state) {
+        resetArea();
+        wipeReference();
+        const double s = runFill(true, &bareProfile);
+        ++bareRuns;
+        timesMs["fill, extra, bare"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+void BM_FillPlain(benchmark::State& state) {
+    for (auto _ : state) {
+        resetArea();
+        const double s = runFill(false, nullptr);
+        timesMs["fill, plain"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+// A line 1 unit long running north inside Area_1 beside the captured swath of
+// a parallel leg 0.14 units to the west (one swath width at about 4000 m).
+struct RefineCase {
+    FitLine line = FitLine::fromDegrees(-125.5, 11.6, -125.5, 12.2);
+    void prepare() {
+        PlannerState& p = *scene->planner;
+        p.plan->clearPlan();
+        p.addWaypointAt(-125.64f, static_cast<float>(mapY(11.6)));
+        p.addWaypointAt(-125.64f, static_cast<float>(mapY(12.2)));
+        p.plan->walkFromFirst();
+        p.coverage->captureSwathCoarse();
+        scene->out.str("");
+    }
+};
+
+void BM_RefineEdgeOverlap(benchmark::State& state) {
+    RefineCase c;
+    c.prepare();
+    PlannerState& p = *scene->planner;
+    const GridCoverageLookup lookup(p.tiles, *p.coverage);
+    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out);
+    for (auto _ : state) {
+        int side = kSideUndecided;
+        FitLine result;
+        const auto t0 = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(fit.refineEdgeOverlap(c.line, result, 10.0f, 0.01f, side, false));
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        timesMs["refine"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+        scene->out.str("");
+    }
+}
+
+void BM_EdgeOverlapScore(benchmark::State& state) {
+    RefineCase c;
+    PlannerState& p = *scene->planner;
+    const GridCoverageLookup lookup(p.tiles, *p.coverage);
+    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out);
+    for (auto _ : state) {
+        int side = kSideStarboard;
+        float inside = 0.0f, outside = 0.0f;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 100; ++i) {
+            benchmark::DoNotOptimize(fit.edgeOverlapScore(c.line, 10.0f, inside, outside, side, false));
+        }
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / 100.0;
+        timesMs["score"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+void BM_DepthLookup(benchmark::State& state) {
+    TileStore& tiles = scene->planner->tiles;
+    for (auto _ : state) {
+        float e = 0.0f;
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 100000; ++i) {
+            tiles.getDepth(-126.0 + 1e-5 * i, 11.5 + 0.7e-5 * i, e);
+            benchmark::DoNotOptimize(e);
+        }
+        const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count() / 100000.0;
+        timesMs["depth lookup"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+BENCHMARK(BM_FillExtra)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillExtraWithoutReference)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillPlain)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RefineEdgeOverlap)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_EdgeOverlapScore)->Iterations(5)->UseManualTime()->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DepthLookup)->Iterations(5)->UseManualTime()->Unit(benchmark::kNanosecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (!buildScene()) return 1;
+    // The first fill loads the tile and compiles the rasteriser's shaders.
+    resetArea();
+    runFill(true, nullptr);
+
+    benchmark::RunSpecifiedBenchmarks();
+
+    const double extra = median(timesMs["fill, extra"]);
+    const double plain = median(timesMs["fill, plain"]);
+    const double refine = median(timesMs["refine"]);
+    const double score = median(timesMs["score"]);
+    const double lookupMs = median(timesMs["depth lookup"]);
+    std::printf("\nMedian milliseconds (Area_1, %d lines a fill):\n", extraRuns ? extraProfile.lines / extraRuns : 0);
+    std::printf("  %-22s %10.2f ms\n  %-22s %10.2f ms   extra / plain %6.2f\n", "fill, extra", extra, "fill, plain",
+                plain, plain > 0.0 ? extra / plain : 0.0);
+    std::printf("  %-22s %10.2f ms\n  %-22s %10.4f ms   refine / score %6.0f (1849 candidates)\n", "refine", refine,
+                "score", score, score > 0.0 ? refine / score : 0.0);
+    const double bare = median(timesMs["fill, extra, bare"]);
+    std::printf("  %-22s %10.2f ms   (%d lines)   bare / plain %6.2f\n", "fill, extra, bare", bare,
+                bareRuns ? bareProfile.lines / bareRuns : 0, plain > 0.0 ? bare / plain : 0.0);
+    const struct {
+        const char* name;
+        const FillProfile& profile;
+        int runs;
+    } shares[] = {{"extra", extraProfile, extraRuns}, {"extra, bare", bareProfile, bareRuns}};
+    for (const auto& sh : shares) {
+        if (sh.runs == 0 || sh.profile.totalSeconds <= 0.0) continue;
+        const double total = sh.profile.totalSeconds;
+        const double lookups = static_cast<double>(sh.profile.depthLookups) / sh.runs;
+        const double lookupShare = lookups * lookupMs / 1000.0 / (total / sh.runs);
+        std::printf("  fill, %s: captures %.1f %%, fitting %.1f %%, swaths %.1f %%; %.0f depth lookups at %.1f ns"
+                    " = %.1f %% (mostly inside fitting)\n",
+                    sh.name, 100.0 * sh.profile.captureSeconds / total, 100.0 * sh.profile.fitSeconds / total,
+                    100.0 * sh.profile.swathSeconds / total, lookups, lookupMs * 1e6, 100.0 * lookupShare);
+    }
+    benchmark::Shutdown();
+    delete scene;
+    return 0;
+}
