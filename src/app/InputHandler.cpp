@@ -102,7 +102,7 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             app_.showCoverage = !app_.showCoverage;
             break;
         case 'o':
-            // fitCurrentLine ("LINE OVERLAP") is not built yet.
+            planner_.fitCurrentLine();
             break;
         case 'p':
             planner_.savePolygonFile("XXXtest.csv");

@@ -4,6 +4,8 @@
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "fit/CoverageLookup.hpp"
+#include "fit/EdgeFit.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "transit/PathOverlap.hpp"
@@ -160,6 +162,13 @@ void PlannerState::updatePolygonVertex(double lat, double lon) {
 
 bool PlannerState::importShapefile(const std::string& path) {
     return tessarin::importShapefile(path, *polygon, out_);
+}
+
+// ---- Coverage fits --------------------------------------------------------------
+
+void PlannerState::fitCurrentLine() {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    EdgeFit(tiles, lookup, *plan, out_).fitCurrentLine(config.edgeOverlap);
 }
 
 }  // namespace tessarin

@@ -78,6 +78,10 @@ public:
     void updatePolygonVertex(double lat, double lon);
     bool importShapefile(const std::string& path);
 
+    // Coverage fits, the fill and the edge check.
+    // "LINE OVERLAP": refits the current leg against coverage at edge_overlap.
+    void fitCurrentLine();
+
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
 
