@@ -343,5 +343,29 @@ TEST(TransitBenchmark, AFileThatCannotBeCreatedIsReportedAndTheRunsStillPrint) {
     EXPECT_EQ(w.plan.waypointCount(), 8);
 }
 
+TEST(PlanTransitSegments, AnAbuttingTransitMovesOntoTheEdgeOfMappedFloor) {
+    // 3000 m of water in the cell 4..12 E, 0..8 N; the reference data set has
+    // mapped everything south of 4 N. The transit runs 0.3 degrees north of
+    // that edge, within reach of the sideways search.
+    test::TransitWorld w(false);
+    test::writeDataTile(w.dir.path(), 4, 0, [](int row, int) {
+        test::DataPixel p;
+        p.code = test::codeOfElevation(-3000.0);
+        p.blue = row >= 4 * 240 ? 3 : 0;
+        return p;
+    });
+    w.transit->planTransitSegments(false, 5.0, 11.0, 4.3, 4.3, 0, 2, w.progress);
+    const auto all = waypoints(w.plan);
+    ASSERT_EQ(all.size(), 8u);
+    // A swath at depth 3000 m and multiplier 4 reaches 0.054 degrees to each
+    // side: the abutting line lies north of the edge by less than that.
+    for (int i = 3; i <= 4; ++i) {
+        EXPECT_GT(all[i]->lat, 4.0) << i;
+        EXPECT_LT(all[i]->lat, 4.0 + 0.054) << i;
+    }
+    EXPECT_NEAR(all[0]->lat, 4.3, 1e-5);
+    EXPECT_NEAR(all[7]->lat, 4.3, 1e-5);
+}
+
 }  // namespace
 }  // namespace tessarin
