@@ -107,16 +107,5 @@ TEST(ComputeGreatCircle, NeedsBothPointsAndDistinctOnes) {
     EXPECT_FALSE(w.transit->loadTilesOnArc(w.progress));
 }
 
-TEST(ComputeGreatCircle, EndPointsCarryTheirMapY) {
-    test::TransitWorld w;
-    TransitPlanner& t = *w.transit;
-    t.setTransitStart(32.03f, -122.786f);
-    t.setTransitEnd(23.42f, -155.65f);
-    EXPECT_TRUE(t.startSet && t.endSet);
-    EXPECT_FLOAT_EQ(t.transitStartY, static_cast<float>(mapY(32.03f)));
-    EXPECT_FLOAT_EQ(t.transitEndY, static_cast<float>(mapY(23.42f)));
-    EXPECT_EQ(t.transitEndLon, -155.65f);
-}
-
 }  // namespace
 }  // namespace tessarin
