@@ -37,17 +37,12 @@ namespace {
 
 using namespace tessarin;
 
-class NoText : public TextPainter {
-public:
-    void drawText(float, float, const std::string&) override {}
-};
-
 struct Scene {
     test::OffscreenGl gl{960, 960};
     test::TempDir dir;
     std::ostringstream out;
     GlTextureSink sink;
-    NoText text;
+    SilentTextPainter text;
     std::unique_ptr<PlannerState> planner;
     std::unique_ptr<SceneRenderer> scene;
     std::unique_ptr<GlCaptureTarget> framebuffer;

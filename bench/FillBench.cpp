@@ -45,17 +45,12 @@ namespace {
 
 using namespace tessarin;
 
-class NoText : public TextPainter {
-public:
-    void drawText(float, float, const std::string&) override {}
-};
-
 struct Scene {
     test::OffscreenGl gl{960, 960};
     std::string root;
     std::ostringstream out;
     GlTextureSink sink;
-    NoText text;
+    SilentTextPainter text;
     NullProgress quiet;
     std::unique_ptr<PlannerState> planner;
     std::unique_ptr<SceneRenderer> scene;

@@ -22,11 +22,6 @@
 
 namespace tessarin::test {
 
-class NoText : public TextPainter {
-public:
-    void drawText(float, float, const std::string&) override {}
-};
-
 // Written once per test program: PNG tiles take a while to encode.
 inline TempDir& coverageWorldDir() {
     static TempDir dir;
@@ -55,7 +50,7 @@ struct CoverageWorld {
     OffscreenGl gl;
     std::ostringstream out;
     GlTextureSink sink;
-    NoText text;
+    SilentTextPainter text;
     std::unique_ptr<PlannerState> planner;
     std::unique_ptr<SceneRenderer> scene;
     std::unique_ptr<GlCaptureTarget> target;

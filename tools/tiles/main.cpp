@@ -2,6 +2,7 @@
 // source-type grid into the planner's data tiles, picture tiles, overview
 // pictures and globe tiles.
 
+#include "CommandLine.hpp"
 #include "TileBuilder.hpp"
 #include "earth/ConsoleProgress.hpp"
 
@@ -27,16 +28,11 @@ void usage(std::ostream& os) {
           "  --no-overviews       skip the 72-degree overview pictures and the globe tiles\n";
 }
 
-bool parseInt(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end && end != text && *end == '\0' && value >= low && value <= high;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tessarin::tiles;
+    using tessarin::parseInt;
     TileBuildOptions options;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -2,6 +2,7 @@
 //   tessarin-worldgen --out DIR [--seed N] [--rebuild] [--region lonW lonE latS latN]
 //                     [--data DIR] [--threads N] [--inputs-only]
 
+#include "CommandLine.hpp"
 #include "WorldGenerator.hpp"
 
 #include <cstdlib>
@@ -30,16 +31,11 @@ void usage(std::ostream& os) {
           "                 (for a world whose tiles come from tessarin-tiles)\n";
 }
 
-bool parseInt(const char* text, long low, long high, long& value) {
-    char* end = nullptr;
-    value = std::strtol(text, &end, 10);
-    return end && end != text && *end == '\0' && value >= low && value <= high;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace tessarin::worldgen;
+    using tessarin::parseInt;
     GeneratorOptions options;
     options.dataDir = TESSARIN_WORLDGEN_DATA_DIR;
     options.cells = defaultCells();
