@@ -8,6 +8,7 @@
 #include "area/SurveyPolygon.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/BitmapText.hpp"
+#include "render/SwathDrawing.hpp"
 #include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
@@ -244,15 +245,7 @@ void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {
 
 void SceneRenderer::drawAllSwaths() {
     if (!planner_.plan) return;
-    planner_.plan->forEachSwathStrip([](const SwathStrip& strip) {
-        if (strip.count <= 0) return;
-        glBegin(GL_TRIANGLE_STRIP);
-        for (int i = 0; i < strip.count; ++i) {
-            glVertex2f(strip.rightX[i], strip.rightY[i]);
-            glVertex2f(strip.leftX[i], strip.leftY[i]);
-        }
-        glEnd();
-    });
+    planner_.plan->forEachSwathStrip([](const SwathStrip& strip) { drawSwathStrip(strip); });
 }
 
 namespace {
