@@ -6,7 +6,9 @@
 #include <imgui.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <iostream>
+#include <memory>
 
 #include "app/Application.hpp"
 #include "app/FrameCycle.hpp"
@@ -14,6 +16,9 @@
 #include "render/GlTextureSink.hpp"
 #include "render/MapProgressBar.hpp"
 #include "render/TextureStore.hpp"
+#include "ui/GuiWindows.hpp"
+#include "ui/WindowFileChooser.hpp"
+#include "ui/ZenityFileChooser.hpp"
 
 namespace tessarin {
 
@@ -56,6 +61,68 @@ public:
     std::istream& consoleInput() override { return std::cin; }
 };
 
+// The menu's pointer shapes and busy screen.
+class GlutMenuShell : public MenuShell {
+public:
+    explicit GlutMenuShell(ShellActions& actions) : actions_(actions) {}
+    void setPointer(PointerShape shape) override { actions_.setPointer(shape); }
+    void showBusyScreen() override { theApp->textures->drawBusyScreen(theApp->app); }
+
+private:
+    ShellActions& actions_;
+};
+
+int rightButtonMenu = 0;
+
+void onDisplay();
+void onKeyboard(unsigned char key, int x, int y);
+void onSpecial(int key, int x, int y);
+void onMouse(int button, int state, int x, int y);
+void onMotion(int x, int y);
+void onWheel(int wheel, int direction, int x, int y);
+
+void noDisplay() {}
+
+// While a dialog drawn in the window is open, events reach only the GUI and
+// the dialog draws the frames itself.
+void setModal(bool modal) {
+    glutSetMenu(rightButtonMenu);
+    if (modal) {
+        glutDetachMenu(GLUT_RIGHT_BUTTON);
+        glutDisplayFunc(noDisplay);
+        glutIdleFunc(nullptr);
+        glutKeyboardFunc(ImGui_ImplGLUT_KeyboardFunc);
+        glutSpecialFunc(ImGui_ImplGLUT_SpecialFunc);
+        glutMouseFunc(ImGui_ImplGLUT_MouseFunc);
+        glutMotionFunc(ImGui_ImplGLUT_MotionFunc);
+        glutMouseWheelFunc(ImGui_ImplGLUT_MouseWheelFunc);
+    } else {
+        glutAttachMenu(GLUT_RIGHT_BUTTON);
+        glutDisplayFunc(onDisplay);
+        glutIdleFunc(onDisplay);
+        glutKeyboardFunc(onKeyboard);
+        glutSpecialFunc(onSpecial);
+        glutMouseFunc(onMouse);
+        glutMotionFunc(onMotion);
+        glutMouseWheelFunc(onWheel);
+    }
+}
+
+// The desktop's chooser when zenity is installed, else the one drawn in the
+// window; TESSARIN_FILE_CHOOSER=window forces the latter (tests drive it).
+std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
+    const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
+    const bool window = forced != nullptr && std::strcmp(forced, "window") == 0;
+    if (!window) {
+        const std::string zenity = ZenityFileChooser::findProgram();
+        if (!zenity.empty()) return std::make_unique<ZenityFileChooser>(zenity);
+    }
+    WindowFileChooser::Host host;
+    host.setModal = setModal;
+    host.drawBehind = [&a] { a.frames->drawScene(); };
+    return std::make_unique<WindowFileChooser>(host);
+}
+
 // ---- Callbacks: each event is offered to the GUI first and dropped when the
 // GUI wants it.
 
@@ -83,6 +150,7 @@ int runShell(Application& a, int argc, char** argv) {
 
     out << "hello bathy world\n";
     a.app = AppState();
+    applyStartView(a.startView, a.app);
     a.stopwatch.start();
     a.textures = new TextureStore(out);
 
@@ -121,6 +189,10 @@ int runShell(Application& a, int argc, char** argv) {
             h = a.app.windowHeight;
         });
     a.planner->setProgress(&progressBar);
+    static std::unique_ptr<FileChooser> chooser = makeFileChooser(a);
+    static GlutMenuShell menuShell(shellActions);
+    static GuiWindows windows(a.app, *a.planner, a.stopwatch, *chooser, menuShell);
+    a.frames->setWindows(&windows);
 
     glutDisplayFunc(onDisplay);
     glutIdleFunc(onDisplay);
@@ -131,7 +203,7 @@ int runShell(Application& a, int argc, char** argv) {
     glutMotionFunc(onMotion);
     glutMouseWheelFunc(onWheel);
 
-    glutCreateMenu(onMenu);
+    rightButtonMenu = glutCreateMenu(onMenu);
     glutAddMenuEntry("Set Start", 1);
     glutAddMenuEntry("Set End", 2);
     glutAddMenuEntry("load Area", 3);
