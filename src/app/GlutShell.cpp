@@ -13,6 +13,8 @@
 #include "app/Application.hpp"
 #include "app/FrameCycle.hpp"
 #include "app/InputHandler.hpp"
+#include "coverage/CoverageGrid.hpp"
+#include "coverage/GlCaptureTarget.hpp"
 #include "render/GlTextureSink.hpp"
 #include "render/MapProgressBar.hpp"
 #include "render/TextureStore.hpp"
@@ -182,6 +184,9 @@ int runShell(Application& a, int argc, char** argv) {
     a.input = new InputHandler(a.app, *a.planner, a.stopwatch, shellActions);
     static GlutTextPainter textPainter;
     a.frames = new FrameCycle(a.app, *a.planner, textPainter);
+    // Coverage captures draw into framebuffers of their own (never freed,
+    // like the other start-up objects).
+    a.planner->coverage->setCaptureTarget(new GlCaptureTarget(&a.frames->scene()));
     static MapProgressBar progressBar(
         textPainter, [] { glutSwapBuffers(); },
         [&a](int& w, int& h) {

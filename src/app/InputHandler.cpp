@@ -7,6 +7,7 @@
 #include "app/PlannerState.hpp"
 #include "app/Stopwatch.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "coverage/CoverageGrid.hpp"
 #include "render/MapView.hpp"
 
 namespace tessarin {
@@ -76,7 +77,7 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             break;
         case 'c':
             shell_.setPixelProjection();
-            // capturePlanCoarse is not built yet.
+            planner_.coverage->capturePlanCoarse();
             break;
         case 'e':
             // checkEdgeOverlap is not built yet.

@@ -20,6 +20,12 @@ PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string roo
 
 PlannerState::~PlannerState() = default;
 
+void PlannerState::computePlanStatistics(const StatsView& view) { coverage->computePlanStatistics(view); }
+
+bool PlannerState::writeReport(const std::string& path) {
+    return coverage->writeReport(path, config.dayRate, config.boatSpeed);
+}
+
 // ---- Plan editing ---------------------------------------------------------
 
 void PlannerState::addWaypointAt(float x, float y) {

@@ -20,6 +20,7 @@ namespace tessarin {
 
 class CoverageGrid;
 class SurveyPlan;
+struct StatsView;
 class SurveyPolygon;
 
 class PlannerState {
@@ -62,6 +63,12 @@ public:
     bool savePolygonFile(const std::string& path);
     void updatePolygonVertex(double lat, double lon);
     bool importShapefile(const std::string& path);
+
+    // Plan statistics (the frame runs them when asked) and the report that
+    // "Save plan as..." writes before the plan files; a report that cannot
+    // be written is reported and stops nothing.
+    void computePlanStatistics(const StatsView& view);
+    bool writeReport(const std::string& path);
 
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
