@@ -80,12 +80,12 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             planner_.coverage->capturePlanCoarse();
             break;
         case 'e':
-            // checkEdgeOverlap is not built yet.
+            planner_.checkEdgeOverlap();
             app_.editMode = PickWaypoint;
             shell_.setPointer(PointerShape::Cycle);
             break;
         case 'f':
-            // fillPolygon(true) is not built yet.
+            planner_.fillPolygon(true);
             app_.editMode = Idle;
             app_.viewMode = Map;
             shell_.setPointer(PointerShape::LeftArrow);
@@ -102,7 +102,7 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             app_.showCoverage = !app_.showCoverage;
             break;
         case 'o':
-            // fitCurrentLine ("LINE OVERLAP") is not built yet.
+            planner_.fitCurrentLine();
             break;
         case 'p':
             planner_.savePolygonFile("XXXtest.csv");

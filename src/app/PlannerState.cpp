@@ -1,9 +1,14 @@
 #include "app/PlannerState.hpp"
 
+#include "area/EdgeOverlapCheck.hpp"
 #include "area/PolygonFile.hpp"
+#include "area/PolygonFill.hpp"
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "fit/CoverageLookup.hpp"
+#include "fit/EdgeFit.hpp"
+#include "fit/SidewaysSearch.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -145,6 +150,26 @@ void PlannerState::updatePolygonVertex(double lat, double lon) {
 
 bool PlannerState::importShapefile(const std::string& path) {
     return tessarin::importShapefile(path, *polygon, out_);
+}
+
+// ---- Coverage fits --------------------------------------------------------------
+
+void PlannerState::fitCurrentLine() {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    EdgeFit(tiles, lookup, *plan, out_).fitCurrentLine(config.edgeOverlap);
+}
+
+void PlannerState::fillPolygon(bool extra) {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    PolygonFill(*polygon, *plan, tiles, *coverage, lookup, progress(), out_)
+        .run(extra, FillSettings{config.boatSpeed, config.depthMultiplier, config.fillOverlap});
+}
+
+void PlannerState::checkEdgeOverlap() {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    EdgeFit fit(tiles, lookup, *plan, out_);
+    SidewaysSearch search(tiles, lookup, *plan, out_);
+    tessarin::checkEdgeOverlap(*plan, fit, search, out_);
 }
 
 }  // namespace tessarin

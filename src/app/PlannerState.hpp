@@ -70,6 +70,15 @@ public:
     void computePlanStatistics(const StatsView& view);
     bool writeReport(const std::string& path);
 
+    // Coverage fits, the fill and the edge check.
+    // "LINE OVERLAP": refits the current leg against coverage at edge_overlap.
+    void fitCurrentLine();
+    // Fills the polygon with survey lines, appended to the plan; extra also
+    // fits each line against coverage and captures its swath.
+    void fillPolygon(bool extra);
+    // Prints the side and edge-overlap score of the plan's first leg.
+    void checkEdgeOverlap();
+
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
 
