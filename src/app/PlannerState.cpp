@@ -11,6 +11,8 @@
 #include "fit/SidewaysSearch.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "transit/PathOverlap.hpp"
+#include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
 
@@ -21,6 +23,8 @@ PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string roo
                                         config.boatSpeed, root_ + config.extinctionTable);
     polygon = std::make_unique<SurveyPolygon>(out_, config.depthMultiplier);
     coverage = std::make_unique<CoverageGrid>(tiles, *plan, *polygon, out_);
+    transit = std::make_unique<TransitPlanner>(tiles, *plan, *coverage, out_, config.boatSpeed,
+                                               config.depthMultiplier);
 }
 
 PlannerState::~PlannerState() = default;
@@ -33,19 +37,9 @@ bool PlannerState::writeReport(const std::string& path) {
 
 // ---- Plan editing ---------------------------------------------------------
 
-void PlannerState::addWaypointAt(float x, float y) {
-    const double lat = latitudeFromMapY(y);
-    plan->addWaypoint(x, y, lat, config.boatSpeed, config.depthMultiplier);
-    out_ << "ADD  WAYPOINT " << x << " " << lat << "\n";
-    plan->generateSwaths(false);
-}
+void PlannerState::addWaypointAt(float x, float y) { transit->addWaypointAt(x, y); }
 
-void PlannerState::addStartWaypointAt(bool atStart, float x, float y) {
-    const double lat = latitudeFromMapY(y);
-    plan->addStartWaypoint(atStart, x, y, lat, config.boatSpeed, config.depthMultiplier);
-    out_ << "ADD  START WAYPOINT " << x << " " << lat << "\n";
-    plan->generateSwaths(false);
-}
+void PlannerState::addStartWaypointAt(bool atStart, float x, float y) { transit->addStartWaypointAt(atStart, x, y); }
 
 bool PlannerState::setWaypoint(double lat, double lon, float speed, float depthMultiplier) {
     const double y = mapY(lat);
@@ -113,6 +107,33 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
 void PlannerState::finishEdit(int action) {
     if (action == 3) plan->generateSwaths(false);
 }
+
+// ---- Transits -------------------------------------------------------------------
+
+void PlannerState::setTransitStart() { transit->setTransitStart(pickLat, pickLon); }
+
+void PlannerState::setTransitEnd() { transit->setTransitEnd(pickLat, pickLon); }
+
+void PlannerState::setDemoTransit(float lat1, float lon1, float lat2, float lon2) {
+    transit->setDemoTransit(lat1, lon1, lat2, lon2);
+}
+
+void PlannerState::computeGreatCircle() { transit->computeGreatCircle(); }
+
+bool PlannerState::loadTilesOnArc() { return transit->loadTilesOnArc(progress()); }
+
+void PlannerState::loadTilesAlongLine() {
+    tiles.loadTilesAlongLine(transit->transitStartLat, transit->transitStartLon, transit->transitEndLat,
+                             transit->transitEndLon);
+}
+
+void PlannerState::planTransit(bool legMode, bool abut) { transit->planTransit(legMode, abut, progress()); }
+
+void PlannerState::writeTransitBenchmark() { transit->writeTransitBenchmark(root_ + "Transits.csv", progress()); }
+
+void PlannerState::reportPathOverlap() { tessarin::reportPathOverlap(*plan, tiles, out_); }
+
+float PlannerState::legAbutFraction(const Waypoint& leg) { return tessarin::legAbutFraction(leg, tiles, out_); }
 
 // ---- Plan files -------------------------------------------------------------
 
