@@ -33,11 +33,74 @@ static_assert(input::kLeftButton == GLUT_LEFT_BUTTON && input::kButtonDown == GL
               input::kButtonUp == GLUT_UP && input::kKeyLeft == GLUT_KEY_LEFT && input::kKeyUp == GLUT_KEY_UP &&
               input::kKeyRight == GLUT_KEY_RIGHT && input::kKeyDown == GLUT_KEY_DOWN);
 
+// This GUI version samples buttons and keys once a frame: a press and its
+// release that arrive between two frames (a quick tap, a click under load,
+// xdotool) would never be seen. A release that comes in the frame of its
+// press is therefore held back until that frame has been built.
+class GuiInputLatch {
+public:
+    void mouse(int button, int state, int x, int y) {
+        if (button < 0 || button >= kButtons) {
+            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+            return;
+        }
+        if (state == GLUT_DOWN) {
+            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+            mouseDownFrame_[button] = frame_;
+        } else if (mouseDownFrame_[button] == frame_) {
+            deferredMouse_[button] = true;
+        } else {
+            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+        }
+    }
+    void keyDown(unsigned char key, int x, int y) {
+        ImGui_ImplGLUT_KeyboardFunc(key, x, y);
+        keyDownFrame_[key] = frame_;
+    }
+    void keyUp(unsigned char key, int x, int y) {
+        if (keyDownFrame_[key] == frame_) {
+            deferredKey_[key] = true;
+        } else {
+            ImGui_ImplGLUT_KeyboardUpFunc(key, x, y);
+        }
+    }
+    // Called once a frame has been built: the held-back releases take effect
+    // for the next one.
+    void frameDone() {
+        ++frame_;
+        ImGuiIO& io = ImGui::GetIO();
+        for (int b = 0; b < kButtons; ++b) {
+            if (deferredMouse_[b]) io.MouseDown[b] = false;
+            deferredMouse_[b] = false;
+        }
+        for (int k = 0; k < 256; ++k) {
+            if (!deferredKey_[k]) continue;
+            deferredKey_[k] = false;
+            // The key states the back-end sets for a character: control
+            // letters arrive as 1..26, and letters stand for both cases.
+            io.KeysDown[k] = false;
+            if (k >= 1 && k <= 26) io.KeysDown[k - 1 + 'a'] = io.KeysDown[k - 1 + 'A'] = false;
+            if (k >= 'a' && k <= 'z') io.KeysDown[k - 'a' + 'A'] = false;
+            if (k >= 'A' && k <= 'Z') io.KeysDown[k - 'A' + 'a'] = false;
+        }
+    }
+
+private:
+    static constexpr int kButtons = 3;
+    long frame_ = 0;
+    long mouseDownFrame_[kButtons] = {-1, -1, -1};
+    bool deferredMouse_[kButtons] = {};
+    long keyDownFrame_[256] = {};
+    bool deferredKey_[256] = {};
+};
+
+GuiInputLatch guiInput;
+
 class GlutShellActions : public ShellActions {
 public:
     void exitProgram(int status) override { std::exit(status); }
     bool guiTakesKey(unsigned char key, int x, int y) override {
-        ImGui_ImplGLUT_KeyboardFunc(key, x, y);
+        guiInput.keyDown(key, x, y);
         return ImGui::GetIO().WantCaptureKeyboard;
     }
     bool guiTakesSpecialKey(int key, int x, int y) override {
@@ -45,7 +108,7 @@ public:
         return ImGui::GetIO().WantCaptureKeyboard;
     }
     bool guiTakesMouseButton(int button, int state, int x, int y) override {
-        ImGui_ImplGLUT_MouseFunc(button, state, x, y);
+        guiInput.mouse(button, state, x, y);
         return ImGui::GetIO().WantCaptureMouse;
     }
     bool guiTakesMotion(int x, int y) override {
@@ -78,6 +141,8 @@ int rightButtonMenu = 0;
 
 void onDisplay();
 void onKeyboard(unsigned char key, int x, int y);
+void onGuiKeyboard(unsigned char key, int x, int y);
+void onGuiMouse(int button, int state, int x, int y);
 void onSpecial(int key, int x, int y);
 void onMouse(int button, int state, int x, int y);
 void onMotion(int x, int y);
@@ -93,9 +158,9 @@ void setModal(bool modal) {
         glutDetachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(noDisplay);
         glutIdleFunc(nullptr);
-        glutKeyboardFunc(ImGui_ImplGLUT_KeyboardFunc);
+        glutKeyboardFunc(onGuiKeyboard);
         glutSpecialFunc(ImGui_ImplGLUT_SpecialFunc);
-        glutMouseFunc(ImGui_ImplGLUT_MouseFunc);
+        glutMouseFunc(onGuiMouse);
         glutMotionFunc(ImGui_ImplGLUT_MotionFunc);
         glutMouseWheelFunc(ImGui_ImplGLUT_MouseWheelFunc);
     } else {
@@ -122,13 +187,21 @@ std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
     WindowFileChooser::Host host;
     host.setModal = setModal;
     host.drawBehind = [&a] { a.frames->drawScene(); };
+    host.frameDone = [] { guiInput.frameDone(); };
     return std::make_unique<WindowFileChooser>(host);
 }
 
 // ---- Callbacks: each event is offered to the GUI first and dropped when the
 // GUI wants it.
 
-void onDisplay() { frame(*theApp); }
+void onDisplay() {
+    frame(*theApp);
+    guiInput.frameDone();
+}
+
+void onKeyboardUp(unsigned char key, int x, int y) { guiInput.keyUp(key, x, y); }
+void onGuiKeyboard(unsigned char key, int x, int y) { guiInput.keyDown(key, x, y); }
+void onGuiMouse(int button, int state, int x, int y) { guiInput.mouse(button, state, x, y); }
 
 void onReshape(int width, int height) { reshape(*theApp, width, height); }
 
@@ -241,7 +314,7 @@ int runShell(Application& a, int argc, char** argv) {
     style.Colors[ImGuiCol_WindowBg].w = 1.0f;
     ImGui_ImplGLUT_Init();
     glutPassiveMotionFunc(ImGui_ImplGLUT_MotionFunc);
-    glutKeyboardUpFunc(ImGui_ImplGLUT_KeyboardUpFunc);
+    glutKeyboardUpFunc(onKeyboardUp);
     glutSpecialUpFunc(ImGui_ImplGLUT_SpecialUpFunc);
     ImGui_ImplOpenGL2_Init();
 

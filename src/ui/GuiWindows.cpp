@@ -1,5 +1,7 @@
 #include "ui/GuiWindows.hpp"
 
+#include "ui/PlanStatsWindow.hpp"
+
 namespace tessarin {
 
 void GuiWindows::buildMainMenu() {
@@ -12,7 +14,7 @@ void GuiWindows::buildPointEditor(double lat, double lon, float speed, float dep
 }
 
 void GuiWindows::buildStatsWindow() {
-    // The statistics window comes with the plan statistics.
+    drawPlanStatsWindow(app_, planner_, statsFirstShow_);
 }
 
 void GuiWindows::finishFrame() {

@@ -27,6 +27,7 @@ private:
     MenuContext menu_;
     PointEditor editor_;
     MenuCommand pending_ = MenuCommand::None;
+    bool statsFirstShow_ = true;
 };
 
 }  // namespace tessarin

@@ -71,7 +71,9 @@ void loadPlan(MenuContext& c) {
 void savePlanAs(MenuContext& c) {
     const std::string path = c.chooser.saveFile(csvFilter());
     if (path.empty()) return;
-    // writeReport(path + "_Report.txt") comes with the plan statistics.
+    // The report first: it carries the statistics last computed, whatever
+    // becomes of the plan files.
+    c.planner.writeReport(path + "_Report.txt");
     c.planner.savePlanFiles(path);
 }
 
@@ -87,6 +89,13 @@ void savePolygon(MenuContext& c) {
     const std::string path = c.chooser.saveFile(csvFilter());
     if (path.empty()) return;
     c.planner.savePolygonFile(path + ".csv");
+}
+
+void planTransit(MenuContext& c, bool legMode, bool abut) {
+    c.planner.computeGreatCircle();
+    c.planner.loadTilesOnArc();
+    c.planner.planTransit(legMode, abut);
+    c.app.editMode = PickWaypoint;
 }
 
 }  // namespace
@@ -149,12 +158,14 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::SetEndPoint:
             c.app.editMode = SetEndPoint;
             break;
-        case MenuCommand::ShowGreatCircle:
+        case MenuCommand::ShowGreatCircle: c.planner.computeGreatCircle(); break;
         case MenuCommand::GenTransit:
-        case MenuCommand::LegTransitAbut:
-        case MenuCommand::LegTransitUnmap:
-            // The great circle and transit planning are not built yet.
+            c.stopwatch.elapsed();  // marks now: the lap below times the three steps
+            planTransit(c, false, true);
+            out << "TIME " << c.stopwatch.lap() << "\n";
             break;
+        case MenuCommand::LegTransitAbut: planTransit(c, true, true); break;
+        case MenuCommand::LegTransitUnmap: planTransit(c, true, false); break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;

@@ -244,8 +244,7 @@ void PointEditor::draw(double pointLat, double pointLon, float speed, float dept
         if (buttonAt("Fill Extra", W / 2 + W / 4 - 37.5f, H - 30, 75.0f, 25.0f)) fill = extra = true;
         ImGui::PopStyleColor();
         if (fill) {
-            // fillPolygon(extra) comes with the polygon fill.
-            (void)extra;
+            planner.fillPolygon(extra);
             app.editMode = Idle;
             app.viewMode = Map;
             shell.setPointer(PointerShape::LeftArrow);

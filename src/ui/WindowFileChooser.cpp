@@ -123,6 +123,7 @@ std::string WindowFileChooser::run(bool save, const FileFilter& filter) {
         ImGui_ImplGLUT_NewFrame();
         answer = dialog.draw(title);
         renderFrame(host_.drawBehind);
+        if (host_.frameDone) host_.frameDone();
     }
     if (host_.setModal) host_.setModal(false);
     return answer == Answer::Chosen ? dialog.chosen : std::string();

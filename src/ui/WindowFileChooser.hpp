@@ -16,6 +16,7 @@ public:
     struct Host {
         std::function<void(bool)> setModal;   // true: events reach only the GUI; false: restore
         std::function<void()> drawBehind;     // the map scene under the dialog
+        std::function<void()> frameDone;      // after each of the dialog's frames
     };
 
     explicit WindowFileChooser(Host host) : host_(std::move(host)) {}
