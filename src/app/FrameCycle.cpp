@@ -33,6 +33,8 @@ void FrameCycle::frame() {
     glViewport(0, 0, static_cast<GLsizei>(io.DisplaySize.x), static_cast<GLsizei>(io.DisplaySize.y));
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     glutSwapBuffers();
+
+    if (windows_ != nullptr) windows_->finishFrame();
 }
 
 void FrameCycle::buildPointEditor() {
