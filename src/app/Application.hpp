@@ -7,6 +7,7 @@
 
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
+#include "app/StartView.hpp"
 #include "app/Stopwatch.hpp"
 #include "earth/TextureSink.hpp"
 
@@ -21,6 +22,7 @@ struct Application {
 
     std::ostream& out;
     AppState app;
+    StartView startView;  // from the command line
     Stopwatch stopwatch;
     std::unique_ptr<TextureSink> sink;
     TextureStore* textures = nullptr;   // built at start-up, never freed

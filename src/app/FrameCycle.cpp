@@ -9,6 +9,7 @@
 #include "app/Application.hpp"
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "coverage/CaptureTarget.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/MapView.hpp"
 
@@ -32,6 +33,8 @@ void FrameCycle::frame() {
     glViewport(0, 0, static_cast<GLsizei>(io.DisplaySize.x), static_cast<GLsizei>(io.DisplaySize.y));
     ImGui_ImplOpenGL2_RenderDrawData(ImGui::GetDrawData());
     glutSwapBuffers();
+
+    if (windows_ != nullptr) windows_->finishFrame();
 }
 
 void FrameCycle::buildPointEditor() {
@@ -51,7 +54,8 @@ void FrameCycle::buildPointEditor() {
 
 void FrameCycle::drawScene() {
     if (app_.statsDirty) {
-        // computePlanStatistics (it clears statsDirty) is not built yet.
+        planner_.computePlanStatistics(StatsView{app_.viewCentreY, app_.viewCentreLon, app_.zoom});
+        app_.statsDirty = false;
     }
     glColor3f(1.0f, 1.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -24,6 +24,9 @@ public:
     // a polygon vertex.
     virtual void buildPointEditor(double lat, double lon, float speed, float depthMultiplier) = 0;
     virtual void buildStatsWindow() = 0;
+    // After the frame has been shown, outside the GUI frame: work that may
+    // block or run GUI frames of its own (file choosers).
+    virtual void finishFrame() {}
 };
 
 class FrameCycle {

@@ -7,6 +7,7 @@
 #include "app/PlannerState.hpp"
 #include "app/Stopwatch.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "coverage/CoverageGrid.hpp"
 #include "render/MapView.hpp"
 
 namespace tessarin {
@@ -71,20 +72,22 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             planner_.loadPolygonFile("USGS_abyssal_nodule_ROI_26AUG22.shp");
             break;
         case 'a':
-            // setDemoTransit(32.03, -122.786, 23.42, -155.65), computeGreatCircle,
-            // loadTilesOnArc and planTransit(false, true) are not built yet.
+            planner_.setDemoTransit(32.03f, -122.786f, 23.42f, -155.65f);
+            planner_.computeGreatCircle();
+            planner_.loadTilesOnArc();
+            planner_.planTransit(false, true);
             break;
         case 'c':
             shell_.setPixelProjection();
-            // capturePlanCoarse is not built yet.
+            planner_.coverage->capturePlanCoarse();
             break;
         case 'e':
-            // checkEdgeOverlap is not built yet.
+            planner_.checkEdgeOverlap();
             app_.editMode = PickWaypoint;
             shell_.setPointer(PointerShape::Cycle);
             break;
         case 'f':
-            // fillPolygon(true) is not built yet.
+            planner_.fillPolygon(true);
             app_.editMode = Idle;
             app_.viewMode = Map;
             shell_.setPointer(PointerShape::LeftArrow);
@@ -94,14 +97,13 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             shell_.setPointer(PointerShape::Crosshair);
             break;
         case 'l':
-            planner_.tiles.loadTilesAlongLine(planner_.transitStartLat, planner_.transitStartLon,
-                                              planner_.transitEndLat, planner_.transitEndLon);
+            planner_.loadTilesAlongLine();
             break;
         case 'm':
             app_.showCoverage = !app_.showCoverage;
             break;
         case 'o':
-            // fitCurrentLine ("LINE OVERLAP") is not built yet.
+            planner_.fitCurrentLine();
             break;
         case 'p':
             planner_.savePolygonFile("XXXtest.csv");
@@ -114,10 +116,12 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             readWord(shell_.consoleInput(), fileName_, kFileNameChars);
             break;
         case 't':
-            // writeTransitBenchmark is not built yet.
+            // The runs capture each plan's coverage in window pixels.
+            shell_.setPixelProjection();
+            planner_.writeTransitBenchmark();
             break;
         case 'x':
-            // reportPathOverlap is not built yet.
+            planner_.reportPathOverlap();
             break;
         case input::kDelete: {
             out << "DELETE \n";
@@ -221,11 +225,11 @@ void InputHandler::release(int x, int y) {
             app_.editMode = PickPolygonPoint;
             break;
         case SetStartPoint:
-            // setTransitStart is not built yet.
+            planner_.setTransitStart();
             app_.editMode = Idle;
             break;
         case SetEndPoint:
-            // setTransitEnd is not built yet.
+            planner_.setTransitEnd();
             app_.editMode = Idle;
             break;
         default:
@@ -271,15 +275,15 @@ void InputHandler::menu(int entry) {
     switch (entry) {
         case MenuSetStart:
             out << "Set Start\n";
-            // setTransitStart is not built yet.
+            planner_.setTransitStart();
             break;
         case MenuSetEnd:
             out << "Set End Pt\n";
-            // setTransitEnd is not built yet.
+            planner_.setTransitEnd();
             break;
         case MenuLoadArea:
             out << "loadBathy\n";
-            // planTransit(false, true) is not built yet.
+            planner_.planTransit(false, true);
             break;
         default:
             break;

@@ -1,11 +1,18 @@
 #include "app/PlannerState.hpp"
 
+#include "area/EdgeOverlapCheck.hpp"
 #include "area/PolygonFile.hpp"
+#include "area/PolygonFill.hpp"
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "fit/CoverageLookup.hpp"
+#include "fit/EdgeFit.hpp"
+#include "fit/SidewaysSearch.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "transit/PathOverlap.hpp"
+#include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
 
@@ -16,25 +23,23 @@ PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string roo
                                         config.boatSpeed, root_ + config.extinctionTable);
     polygon = std::make_unique<SurveyPolygon>(out_, config.depthMultiplier);
     coverage = std::make_unique<CoverageGrid>(tiles, *plan, *polygon, out_);
+    transit = std::make_unique<TransitPlanner>(tiles, *plan, *coverage, out_, config.boatSpeed,
+                                               config.depthMultiplier);
 }
 
 PlannerState::~PlannerState() = default;
 
+void PlannerState::computePlanStatistics(const StatsView& view) { coverage->computePlanStatistics(view); }
+
+bool PlannerState::writeReport(const std::string& path) {
+    return coverage->writeReport(path, config.dayRate, config.boatSpeed);
+}
+
 // ---- Plan editing ---------------------------------------------------------
 
-void PlannerState::addWaypointAt(float x, float y) {
-    const double lat = latitudeFromMapY(y);
-    plan->addWaypoint(x, y, lat, config.boatSpeed, config.depthMultiplier);
-    out_ << "ADD  WAYPOINT " << x << " " << lat << "\n";
-    plan->generateSwaths(false);
-}
+void PlannerState::addWaypointAt(float x, float y) { transit->addWaypointAt(x, y); }
 
-void PlannerState::addStartWaypointAt(bool atStart, float x, float y) {
-    const double lat = latitudeFromMapY(y);
-    plan->addStartWaypoint(atStart, x, y, lat, config.boatSpeed, config.depthMultiplier);
-    out_ << "ADD  START WAYPOINT " << x << " " << lat << "\n";
-    plan->generateSwaths(false);
-}
+void PlannerState::addStartWaypointAt(bool atStart, float x, float y) { transit->addStartWaypointAt(atStart, x, y); }
 
 bool PlannerState::setWaypoint(double lat, double lon, float speed, float depthMultiplier) {
     const double y = mapY(lat);
@@ -103,6 +108,33 @@ void PlannerState::finishEdit(int action) {
     if (action == 3) plan->generateSwaths(false);
 }
 
+// ---- Transits -------------------------------------------------------------------
+
+void PlannerState::setTransitStart() { transit->setTransitStart(pickLat, pickLon); }
+
+void PlannerState::setTransitEnd() { transit->setTransitEnd(pickLat, pickLon); }
+
+void PlannerState::setDemoTransit(float lat1, float lon1, float lat2, float lon2) {
+    transit->setDemoTransit(lat1, lon1, lat2, lon2);
+}
+
+void PlannerState::computeGreatCircle() { transit->computeGreatCircle(); }
+
+bool PlannerState::loadTilesOnArc() { return transit->loadTilesOnArc(progress()); }
+
+void PlannerState::loadTilesAlongLine() {
+    tiles.loadTilesAlongLine(transit->transitStartLat, transit->transitStartLon, transit->transitEndLat,
+                             transit->transitEndLon);
+}
+
+void PlannerState::planTransit(bool legMode, bool abut) { transit->planTransit(legMode, abut, progress()); }
+
+void PlannerState::writeTransitBenchmark() { transit->writeTransitBenchmark(root_ + "Transits.csv", progress()); }
+
+void PlannerState::reportPathOverlap() { tessarin::reportPathOverlap(*plan, tiles, out_); }
+
+float PlannerState::legAbutFraction(const Waypoint& leg) { return tessarin::legAbutFraction(leg, tiles, out_); }
+
 // ---- Plan files -------------------------------------------------------------
 
 bool PlannerState::savePlanFiles(const std::string& path) {
@@ -141,6 +173,26 @@ void PlannerState::updatePolygonVertex(double lat, double lon) {
 
 bool PlannerState::importShapefile(const std::string& path) {
     return tessarin::importShapefile(path, *polygon, out_);
+}
+
+// ---- Coverage fits --------------------------------------------------------------
+
+void PlannerState::fitCurrentLine() {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    EdgeFit(tiles, lookup, *plan, out_).fitCurrentLine(config.edgeOverlap);
+}
+
+void PlannerState::fillPolygon(bool extra) {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    PolygonFill(*polygon, *plan, tiles, *coverage, lookup, progress(), out_)
+        .run(extra, FillSettings{config.boatSpeed, config.depthMultiplier, config.fillOverlap});
+}
+
+void PlannerState::checkEdgeOverlap() {
+    const GridCoverageLookup lookup(tiles, *coverage);
+    EdgeFit fit(tiles, lookup, *plan, out_);
+    SidewaysSearch search(tiles, lookup, *plan, out_);
+    tessarin::checkEdgeOverlap(*plan, fit, search, out_);
 }
 
 }  // namespace tessarin

@@ -20,7 +20,10 @@ namespace tessarin {
 
 class CoverageGrid;
 class SurveyPlan;
+struct StatsView;
 class SurveyPolygon;
+class TransitPlanner;
+struct Waypoint;
 
 class PlannerState {
 public:
@@ -51,6 +54,19 @@ public:
     // Called when the mouse button is released after an edit.
     void finishEdit(int action);
 
+    // Transits (the start and end come from the last picked point).
+    void setTransitStart();
+    void setTransitEnd();
+    void setDemoTransit(float lat1, float lon1, float lat2, float lon2);
+    void computeGreatCircle();
+    bool loadTilesOnArc();
+    void loadTilesAlongLine();
+    void planTransit(bool legMode, bool abut);
+    // Writes Transits.csv (under the root).
+    void writeTransitBenchmark();
+    void reportPathOverlap();
+    float legAbutFraction(const Waypoint& leg);
+
     // Plan files: <path>.csv with LL_<name>.csv beside it, and <path>.cvt.
     bool savePlanFiles(const std::string& path);
     // Adds the waypoints of a plan file and regenerates the swaths with turns
@@ -63,6 +79,21 @@ public:
     bool savePolygonFile(const std::string& path);
     void updatePolygonVertex(double lat, double lon);
     bool importShapefile(const std::string& path);
+
+    // Plan statistics (the frame runs them when asked) and the report that
+    // "Save plan as..." writes before the plan files; a report that cannot
+    // be written is reported and stops nothing.
+    void computePlanStatistics(const StatsView& view);
+    bool writeReport(const std::string& path);
+
+    // Coverage fits, the fill and the edge check.
+    // "LINE OVERLAP": refits the current leg against coverage at edge_overlap.
+    void fitCurrentLine();
+    // Fills the polygon with survey lines, appended to the plan; extra also
+    // fits each line against coverage and captures its swath.
+    void fillPolygon(bool extra);
+    // Prints the side and edge-overlap score of the plan's first leg.
+    void checkEdgeOverlap();
 
     std::ostream& out() { return out_; }
     const std::string& root() const { return root_; }
@@ -92,22 +123,8 @@ public:
     float pickY = 0.0f;
     float pickLon = 0.0f;
 
-    // Transit end points (degrees) and their map-plane y.
-    float transitStartLat = 0.0f;
-    float transitStartLon = 0.0f;
-    float transitEndLat = 0.0f;
-    float transitEndLon = 0.0f;
-    float transitStartY = 0.0f;
-    float transitEndY = 0.0f;
-    bool startSet = false;
-    bool endSet = false;
-    bool greatCircleReady = false;
-    // Great circle between the transit end points: 15 map-plane points
-    // (longitude degrees, mapY) and its length in km.
-    static constexpr int kArcPoints = 15;
-    float arcLon[kArcPoints] = {};
-    float arcY[kArcPoints] = {};
-    float greatCircleKm = 0.0f;
+    // Transit end points, great circle and transit planning.
+    std::unique_ptr<TransitPlanner> transit;
 
     int windowWidth = 1900;
     int windowHeight = 950;

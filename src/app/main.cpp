@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <iostream>
+#include <string>
 
 #include "app/Application.hpp"
 #include "app/GlutShell.hpp"
@@ -14,5 +15,10 @@ int main(int argc, char** argv) {
     // Never destroyed: GLUT may end the process from inside its loop, and the
     // objects hold GL names that must not be freed after the context is gone.
     auto* app = new tessarin::Application(std::cout);
+    std::string error;
+    if (!tessarin::takeStartView(argc, argv, app->startView, error)) {
+        std::cerr << "tessarin: " << error << "\n";
+        return 2;
+    }
     return tessarin::runShell(*app, argc, argv);
 }

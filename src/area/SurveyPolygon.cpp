@@ -1,6 +1,7 @@
 #include "area/SurveyPolygon.hpp"
 
 #include <algorithm>
+#include <cmath>
 
 namespace tessarin {
 
@@ -127,6 +128,169 @@ int SurveyPolygon::vertexCount() const {
         v = v->next;
     } while (v != first_);
     return n;
+}
+
+// ---- Fill geometry ---------------------------------------------------------------
+// Map plane throughout: x = longitude (degrees), y = mapY(latitude); the fill
+// line and all distances are in map units.
+
+namespace {
+
+// Edges and lines closer than this to vertical (or horizontal) are taken as
+// exactly so: their slope would divide by (nearly) zero.
+constexpr double kFlat = 1e-8;
+
+bool within(double v, double a, double b) { return std::min(a, b) <= v && v <= std::max(a, b); }
+
+// Whether the fill line (slope s and intercept g, or the vertical line
+// x = x1) crosses the edge u -> w, and where.
+bool crossesEdge(const PolygonVertex& u, const PolygonVertex& w, bool vertical, double s, double g, double x1,
+                 double& cx, double& cy) {
+    const double t = w.x - u.x;
+    const bool verticalEdge = std::fabs(t) < kFlat;
+    // Along an edge with equal end y the y-range test below cannot bound the
+    // crossing (it holds only where the crossing lands exactly on the edge's
+    // y); such an edge is crossed where the crossing's x lies on it.
+    const bool horizontalEdge = std::fabs(w.y - u.y) < kFlat;
+    if (vertical) {
+        if (verticalEdge) return false;  // parallel
+        const double e = (w.y - u.y) / t;
+        cx = x1;
+        cy = u.y - u.x * e + e * x1;
+        if (horizontalEdge) return within(cx, u.x, w.x);
+        return (cy - w.y) * (cy - u.y) < 0.0;
+    }
+    if (verticalEdge) {
+        // Bounded by the edge's own y range: bounding it by the line's end
+        // points never finds the side of a rectangle for a level fill line.
+        cx = u.x;
+        cy = g + s * u.x;
+        return within(cy, u.y, w.y);
+    }
+    const double e = (w.y - u.y) / t;
+    if (s == e) return false;  // parallel: no single crossing, and s - e would divide by zero
+    cx = (u.y - u.x * e - g) / (s - e);
+    cy = s * cx + g;
+    if (horizontalEdge) return within(cx, u.x, w.x);
+    return (cy - u.y) * (cy - w.y) <= 0.0;
+}
+
+}  // namespace
+
+float SurveyPolygon::distanceFromFirstEdge(double px, double py) {
+    if (!first_) return -1.0f;
+    const PolygonVertex& a = *first_;
+    const PolygonVertex& b = *first_->next;
+    const double norm = std::sqrt((b.y - a.y) * (b.y - a.y) + (b.x - a.x) * (b.x - a.x));
+    // Two equal first vertices give no line to measure from; 0 keeps the
+    // fill's comparisons away from NaN (the fill then lays no line).
+    const double d =
+        norm > 0.0 ? std::fabs((b.y - a.y) * px - (b.x - a.x) * py + a.y * b.x - b.y * a.x) / norm : 0.0;
+    out_ << "DIST FROM FIRST " << d << "\n";
+    return static_cast<float>(d);
+}
+
+void SurveyPolygon::prepareFill() {
+    fillSign = -1.0;
+    if (!first_) {
+        farReach = 0.0f;
+        return;
+    }
+    farReach = -1.0f;
+    for (PolygonVertex* v = first_->next; v != first_; v = v->next) {
+        farReach = std::max(farReach, distanceFromFirstEdge(v->x, v->y));
+    }
+    PolygonVertex* v = first_;
+    do {
+        const double dx = v->next->x - v->x;
+        const double dy = v->next->marker.y - v->marker.y;
+        const double len = std::sqrt(dx * dx + dy * dy);
+        // A zero-length edge has no direction; zeros keep NaN out of the fill.
+        v->directionX = len > 0.0 ? dx / len : 0.0;
+        v->directionY = len > 0.0 ? dy / len : 0.0;
+        v->normalX = len > 0.0 ? dy / len : 0.0;
+        v->normalY = len > 0.0 ? -dx / len : 0.0;
+        v->edgeLength = static_cast<float>(len);
+        if (v != first_) ++edgeCount;
+        v = v->next;
+    } while (v != first_);
+    const PolygonVertex& second = *first_->next;
+    const double s = second.directionX * first_->normalX + second.directionY * first_->normalY;
+    fillSign = s < 0.0 ? -1.0 : 1.0;
+}
+
+bool SurveyPolygon::nextFillLine(float spacing, double& x1, double& y1, double& x2, double& y2) {
+    if (!first_) return false;
+    if (lineCount == 0) {
+        fillAx = first_->x;
+        fillAy = first_->marker.y;
+        fillBx = first_->next->x;
+        fillBy = first_->next->marker.y;
+    }
+    const double m = fillSign * spacing;
+    fillAx += m * first_->normalX;
+    fillAy += m * first_->normalY;
+    fillBx += m * first_->normalX;
+    fillBy += m * first_->normalY;
+    if (lineCount % 2 == 0) {
+        x1 = fillAx, y1 = fillAy, x2 = fillBx, y2 = fillBy;
+    } else {
+        x1 = fillBx, y1 = fillBy, x2 = fillAx, y2 = fillAy;
+    }
+    if (distanceFromFirstEdge(x1, y1) > farReach || distanceFromFirstEdge(x2, y2) > farReach) return false;
+    const double l2 = (y2 - y1) * (y2 - y1) + (x2 - x1) * (x2 - x1);
+    if (l2 < 0.04) {
+        out_ << "****************      WARNING       ******************\n";
+        out_ << "************* TESSARIN HAS LIMITED *****************\n";
+        out_ << "********* FUNCTIONALITY IN SHALLOW WATER *************\n";
+        if (l2 < 0.01) {
+            out_ << "****************      WARNING       ********************\n";
+            out_ << "*********** TESSARIN DOES NOT OPERATE ****************\n";
+            out_ << "****************** AT THIS SCALE ***********************\n";
+            return false;
+        }
+    }
+    ++lineCount;
+    return true;
+}
+
+bool SurveyPolygon::clipLineToPolygon(double x1, double x2, double y1, double y2, double& px, double& qx,
+                                      double& py, double& qy) {
+    if (!first_ || first_->next == first_) return false;
+    const bool vertical = std::fabs(x2 - x1) < kFlat;
+    const double s = vertical ? 0.0 : (y2 - y1) / (x2 - x1);
+    const double g = vertical ? 0.0 : y1 - s * x1;
+    bool foundQ = false, foundP = false;
+    double cx = 0.0, cy = 0.0;
+    for (const PolygonVertex* u = first_->next; u != first_; u = u->next) {
+        if (crossesEdge(*u, *u->next, vertical, s, g, x1, cx, cy)) {
+            qx = cx;
+            qy = cy;
+            foundQ = true;
+            break;
+        }
+    }
+    for (const PolygonVertex* u = first_->prev; u != first_; u = u->prev) {
+        if (crossesEdge(*u, *u->next, vertical, s, g, x1, cx, cy)) {
+            px = cx;
+            py = cy;
+            foundP = true;
+            break;
+        }
+    }
+    return foundP && foundQ;
+}
+
+bool SurveyPolygon::setFillLine(double ax, double bx, double ay, double by, bool& stop) {
+    fillAx = ax;
+    fillBx = bx;
+    fillAy = ay;
+    fillBy = by;
+    if (distanceFromFirstEdge(ax, ay) > farReach || distanceFromFirstEdge(bx, by) > farReach) {
+        stop = true;
+        return true;
+    }
+    return false;
 }
 
 }  // namespace tessarin

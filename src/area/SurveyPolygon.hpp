@@ -41,6 +41,29 @@ public:
     // fill starts on; current is kept.
     void rotateFirstVertex();
 
+    // ---- Fill geometry (map units) ----
+    // Rebuilds every vertex's edge direction, normal and length, farReach
+    // and fillSign (the side of the first edge into which the second turns).
+    void prepareFill();
+    // The next fill line before clipping: the stored fill line (the first
+    // edge when lineCount is 0) moved by spacing towards the fill side, run
+    // A to B on even lines and B to A on odd ones. False when the fill is
+    // done: the line lies beyond the farthest vertex, or is shorter than 0.1
+    // (shorter than 0.2 prints the shallow-water warning).
+    bool nextFillLine(float spacing, double& x1, double& y1, double& x2, double& y2);
+    // Distance of (x, y) from the line through the first two vertices; -1
+    // when the polygon is empty, 0 when those two vertices coincide.
+    float distanceFromFirstEdge(double x, double y);
+    // Where the line through (x1, y1) and (x2, y2) meets the ring: q is the
+    // first crossing going forward from the second vertex's edge, p the first
+    // going backward from the last edge; the first edge is never tested.
+    // False unless both exist.
+    bool clipLineToPolygon(double x1, double x2, double y1, double y2, double& px, double& qx, double& py,
+                           double& qy);
+    // Stores a clipped line as the fill line; stop (and true) when an end
+    // lies beyond the farthest vertex.
+    bool setFillLine(double ax, double bx, double ay, double by, bool& stop);
+
     PolygonVertex* first() const { return first_; }
     PolygonVertex* current() const { return current_; }
     int vertexCount() const;

@@ -6,6 +6,9 @@
 // window smaller than the block cuts it); tests can substitute prepared bytes.
 //
 // Map plane: x = longitude in degrees, y = mapY(latitude) (not degrees).
+// Every block is drawn with one map-plane unit = pixelsPerUnit pixels and
+// map-plane point (x, y) at the lower-left corner of pixel (0, 0); the read
+// gives size * size RGB bytes, row 0 at the bottom.
 
 #include <cstdint>
 
@@ -13,19 +16,36 @@
 
 namespace tessarin {
 
+// What the statistics block draws besides the plan: the resident tiles as the
+// map view centred here would draw them (tiles near the 180-degree meridian
+// follow the view across it).
+struct StatsView {
+    float viewCentreY = 0.0f;    // map-plane y
+    float viewCentreLon = 0.0f;  // degrees
+    float zoom = 1.0f;
+};
+
 class CaptureTarget {
 public:
     virtual ~CaptureTarget() = default;
 
-    // Clears a size x size block to black, draws strip as one triangle strip
-    // (starboard edge i, port edge i) in colour (0, 1, 0) without blending or
-    // depth test, scaled by pixelsPerUnit with map-plane point (x, y) at the
-    // block's lower-left corner, and reads the block back as RGB bytes into
-    // rgb (size * size * 3, row 0 at the bottom). repeats is the number of
-    // draws the on-screen method needs before its read (off-screen targets
-    // draw once). False when nothing could be drawn: the caller marks nothing.
-    virtual bool captureSwathBlock(const SwathStrip& strip, double x, double y, int pixelsPerUnit, int size,
-                                   int repeats, std::uint8_t* rgb) = 0;
+    // Clears the block to black and draws each of the stripCount strips as
+    // one triangle strip (starboard edge i, port edge i) in colour (0, 1, 0)
+    // without blending or depth test, then reads the block into rgb.
+    // repeats is the number of draws the on-screen method needs before its
+    // read (off-screen targets draw once). False when the block holds none of
+    // the strips (it would read back black) or nothing could be drawn: the
+    // caller then marks nothing and rgb is undefined.
+    virtual bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
+                                   int size, int repeats, std::uint8_t* rgb) = 0;
+
+    // Clears the block to black, draws the resident tiles' coverage textures
+    // (so a pixel's red byte is the coverage byte under it, blended across
+    // cell borders by linear filtering), then every leg's swath in colour
+    // (0, 1, 0) at alpha 0.5 with only the green channel written, and reads
+    // the block into rgb. False when nothing could be drawn.
+    virtual bool captureStatsBlock(double x, double y, int pixelsPerUnit, int size, int repeats,
+                                   const StatsView& view, std::uint8_t* rgb) = 0;
 };
 
 }  // namespace tessarin

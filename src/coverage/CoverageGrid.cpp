@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CaptureTarget.hpp"
+#include "coverage/PlanReport.hpp"
 #include "earth/MapProjection.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -29,7 +32,17 @@ bool inTable(int latIdx, int lonIdx) {
 
 // Capture box corner rounding: down to an even unit for the low side, the
 // next even unit above for the high side.
-int evenBelow(double v, double offset) { return 2 * truncInt((v + offset) / 2.0) - static_cast<int>(offset); }
+// Bounds far off the map (a plan file can hold any number) are clamped first,
+// so the conversion is defined and the block loops stay bounded.
+int evenBelow(double v, double offset) {
+    if (!(v == v)) v = 0.0;
+    v = std::clamp(v, -1000.0, 1000.0);
+    return 2 * truncInt((v + offset) / 2.0) - static_cast<int>(offset);
+}
+
+// Column of the tile grid of a block's west edge x (whole map units); -1 for
+// blocks west of the grid, which would otherwise divide into the first column.
+int blockLonIndex(int x) { return x + 180 >= 0 ? (x + 180) / 8 : -1; }
 
 }  // namespace
 
@@ -67,19 +80,40 @@ void CoverageGrid::captureSwathFine() {
     std::uint8_t* rgb = captureBuffer.data();
     for (int y = bottom; y < top; ++y) {
         for (int x = left; x < right; ++x) {
-            if (!target_->captureSwathBlock(strip, x, y, kFineBlock, kFineBlock, 9, rgb)) continue;
-            // Blocks west of the grid would divide into the first column.
-            const int lonIdx = x + 180 >= 0 ? (x + 180) / 8 : -1;
-            for (int h = 0; h < kFineBlock; ++h) {
-                const double lat = latitudeFromMapY(h / 960.0 + y);
-                const int latIdx = latIndexOf(lat);
-                if (!inTable(latIdx, lonIdx)) continue;
-                TileRecord& rec = tiles_.record(latIdx, lonIdx);
-                if (!rec.loaded || !rec.tile) continue;
-                const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kFineBlock * 3;
-                for (int k = 0; k < kFineBlock; ++k) {
-                    if (row[3 * k + 1] > kGreenThreshold) rec.tile->markFine(x + k / 960.0, lat);
-                }
+            if (!target_->captureSwathBlock(&strip, 1, x, y, kFineBlock, kFineBlock, 9, rgb)) continue;
+            markFineBlock(rgb, x, y);
+        }
+    }
+}
+
+void CoverageGrid::markFineBlock(const std::uint8_t* rgb, int x, int y) {
+    const int lonIdx = blockLonIndex(x);
+    for (int h = 0; h < kFineBlock; ++h) {
+        const double lat = latitudeFromMapY(h / 960.0 + y);
+        const int latIdx = latIndexOf(lat);
+        if (!inTable(latIdx, lonIdx)) continue;
+        TileRecord& rec = tiles_.record(latIdx, lonIdx);
+        if (!rec.loaded || !rec.tile) continue;
+        const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kFineBlock * 3;
+        for (int k = 0; k < kFineBlock; ++k) {
+            if (row[3 * k + 1] > kGreenThreshold) rec.tile->markFine(x + k / 960.0, lat);
+        }
+    }
+}
+
+void CoverageGrid::markCoarseBlock(const std::uint8_t* rgb, int x, int y) {
+    const int lonIdx = blockLonIndex(x);
+    for (int h = 0; h < kCoarseBlock; ++h) {
+        const double lat = latitudeFromMapY(h / 240.0 + y);
+        const int latIdx = latIndexOf(lat);
+        if (!inTable(latIdx, lonIdx)) continue;
+        TileRecord& rec = tiles_.record(latIdx, lonIdx);
+        if (!rec.loaded || !rec.tile) continue;
+        const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kCoarseBlock * 3;
+        for (int k = 0; k < kCoarseBlock; ++k) {
+            if (row[3 * k + 1] > kGreenThreshold) {
+                touchedTiles[latIdx][lonIdx] = 1;
+                rec.tile->markCoarse(x + k / 240.0, lat);
             }
         }
     }
@@ -93,22 +127,8 @@ void CoverageGrid::captureCursorCoarse() {
     std::uint8_t* rgb = captureBuffer.data();
     for (int y = bottom; y < top; y += 2) {
         for (int x = left; x < right; x += 2) {
-            if (!target_->captureSwathBlock(strip, x, y, kCoarseBlock / 2, kCoarseBlock, 2, rgb)) continue;
-            const int lonIdx = x + 180 >= 0 ? (x + 180) / 8 : -1;
-            for (int h = 0; h < kCoarseBlock; ++h) {
-                const double lat = latitudeFromMapY(h / 240.0 + y);
-                const int latIdx = latIndexOf(lat);
-                if (!inTable(latIdx, lonIdx)) continue;
-                TileRecord& rec = tiles_.record(latIdx, lonIdx);
-                if (!rec.loaded || !rec.tile) continue;
-                const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kCoarseBlock * 3;
-                for (int k = 0; k < kCoarseBlock; ++k) {
-                    if (row[3 * k + 1] > kGreenThreshold) {
-                        touchedTiles[latIdx][lonIdx] = 1;
-                        rec.tile->markCoarse(x + k / 240.0, lat);
-                    }
-                }
-            }
+            if (!target_->captureSwathBlock(&strip, 1, x, y, kCoarseBlock / 2, kCoarseBlock, 2, rgb)) continue;
+            markCoarseBlock(rgb, x, y);
         }
     }
 }
@@ -128,10 +148,35 @@ void CoverageGrid::captureSwathCoarse() {
 }
 
 void CoverageGrid::capturePlanCoarse() {
+    // All legs belong to one pass, and a mark within a pass only depends on
+    // whether the cell is marked at all: so each block is drawn once with
+    // every leg whose box holds it, instead of once per leg, and the marks
+    // are the same as leg by leg. touchedTiles ends as the union of the legs'
+    // tiles; their textures are rebuilt once.
+    std::fill(&touchedTiles[0][0], &touchedTiles[0][0] + sizeof touchedTiles, std::uint8_t{0});
+    std::map<std::pair<int, int>, std::vector<SwathStrip>> blocks;  // (y, x) -> strips
     plan_.walkFromFirst();
     do {
-        captureSwathCoarse();
+        int left = 0, right = 0, bottom = 0, top = 0;
+        currentSwathBox(left, right, bottom, top);
+        SwathStrip strip;
+        if (!plan_.cursorSwathStrip(strip)) continue;
+        for (int y = bottom; y < top; y += 2) {
+            for (int x = left; x < right; x += 2) blocks[{y, x}].push_back(strip);
+        }
     } while (plan_.walkNext());
+    if (target_) {
+        std::uint8_t* rgb = captureBuffer.data();
+        for (const auto& [block, strips] : blocks) {
+            const int y = block.first, x = block.second;
+            if (!target_->captureSwathBlock(strips.data(), static_cast<int>(strips.size()), x, y, kCoarseBlock / 2,
+                                            kCoarseBlock, 2, rgb)) {
+                continue;
+            }
+            markCoarseBlock(rgb, x, y);
+        }
+    }
+    rebuildTouchedTextures();
 }
 
 void CoverageGrid::allocateFineGrids() {
@@ -210,6 +255,18 @@ bool CoverageGrid::fineCoverageAt(double lon, double lat, std::uint16_t& value) 
     if (lon >= 180.0) lon -= 360.0;
     value = rec.tile->fineAt(lon, lat);
     return true;
+}
+
+// ---- Statistics, cost and report ----------------------------------------------
+
+void CoverageGrid::computePlanStatistics(const StatsView& view) {
+    statistics = tessarin::computePlanStatistics(target_, plan_, view, out_);
+}
+
+PlanTotals CoverageGrid::planTotals(float boatSpeedKnots) const { return tessarin::planTotals(plan_, boatSpeedKnots); }
+
+bool CoverageGrid::writeReport(const std::string& path, float dayRate, float boatSpeedKnots) {
+    return tessarin::writeReport(path, statistics, planTotals(boatSpeedKnots), dayRate, out_);
 }
 
 }  // namespace tessarin

@@ -9,13 +9,16 @@
 
 #include <cstdint>
 #include <ostream>
+#include <string>
 #include <vector>
 
+#include "coverage/CaptureTarget.hpp"
+#include "coverage/PlanCost.hpp"
+#include "coverage/PlanStatistics.hpp"
 #include "earth/TileStore.hpp"
 
 namespace tessarin {
 
-class CaptureTarget;
 class SurveyPlan;
 class SurveyPolygon;
 
@@ -39,7 +42,8 @@ public:
     // the coverage textures of the tiles it touched.
     void captureSwathCoarse();
     // Coarse capture of every leg, all in one pass. Leaves the plan's current
-    // waypoint on the first and the walk cursor on the last.
+    // waypoint on the first and the walk cursor on the last; touchedTiles
+    // holds every tile a leg marked.
     void capturePlanCoarse();
     // Zero-filled fine sub-grids under the polygon's neighbourhood for the
     // resident tiles.
@@ -53,6 +57,18 @@ public:
     // not resident. Never loads a tile.
     bool fineCoverageAt(double lon, double lat, std::uint16_t& value) const;
 
+    // ---- Statistics, cost and report ----
+    // Captures the whole plan and replaces statistics with its areas.
+    void computePlanStatistics(const StatsView& view);
+    PlanTotals planTotals(float boatSpeedKnots) const;
+    // The report of the last statistics and the plan's time and cost; false
+    // (with a line on the console) when the file cannot be written.
+    bool writeReport(const std::string& path, float dayRate, float boatSpeedKnots);
+
+    // What the last computePlanStatistics found (zero until then); kept
+    // through plan edits, loads and deletes.
+    PlanStatistics statistics;
+
     // Tile cell index of a longitude as the coverage lookups take it.
     static int lonIndexOf(double lon);
 
@@ -64,6 +80,9 @@ public:
 private:
     // The coarse capture of the cursor's leg without clearing touchedTiles.
     void captureCursorCoarse();
+    // Marks of one read-back block whose lower-left corner is (x, y).
+    void markFineBlock(const std::uint8_t* rgb, int x, int y);
+    void markCoarseBlock(const std::uint8_t* rgb, int x, int y);
     void rebuildTouchedTextures();
 
     TileStore& tiles_;

@@ -252,20 +252,46 @@ bool TileStore::buildCoverageTexture(int latIdx, int lonIdx) {
     return true;
 }
 
-bool TileStore::loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready) {
+bool TileStore::loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready,
+                               ProgressSink* progress) {
     out_ << "LOAD TILES ON ARC \n";
     if (!ready || !arcLon || !arcY) return false;
     static constexpr double kOffsets[2] = {-3.0, 3.0};
-    float elevation = 0.0f;
-    for (double lonOffset : kOffsets) {
-        for (double latOffset : kOffsets) {
-            for (int i = 0; i < count; ++i) {
-                if (!getDepth(arcLon[i] + lonOffset, latitudeFromMapY(arcY[i]) + latOffset, elevation))
-                    return false;
-            }
+    auto forEachLookup = [&](auto&& visit) {
+        for (double lonOffset : kOffsets)
+            for (double latOffset : kOffsets)
+                for (int i = 0; i < count; ++i)
+                    if (!visit(arcLon[i] + lonOffset, latitudeFromMapY(arcY[i]) + latOffset)) return false;
+        return true;
+    };
+    // Progress counts the cells that still need a read: a tile file is what
+    // takes the time, not the lookups.
+    std::vector<char> pending(static_cast<std::size_t>(kLatCells) * kLonCells, 0);
+    long toRead = 0;
+    forEachLookup([&](double lon, double lat) {
+        int la = 0, lo = 0;
+        if (lat < 66.0 && cellOf(lon, lat, la, lo) && !record(la, lo).loaded && !record(la, lo).missing &&
+            !pending[static_cast<std::size_t>(la) * kLonCells + lo]) {
+            pending[static_cast<std::size_t>(la) * kLonCells + lo] = 1;
+            ++toRead;
         }
-    }
-    return true;
+        return true;
+    });
+    NullProgress quiet;
+    ProgressStage stage(progress ? *progress : quiet, "Loading tiles", toRead);
+    long read = 0;
+    float elevation = 0.0f;
+    return forEachLookup([&](double lon, double lat) {
+        int la = 0, lo = 0;
+        const bool counted = lat < 66.0 && cellOf(lon, lat, la, lo) &&
+                             pending[static_cast<std::size_t>(la) * kLonCells + lo] == 1;
+        const bool found = getDepth(lon, lat, elevation);
+        if (counted) {
+            pending[static_cast<std::size_t>(la) * kLonCells + lo] = 2;
+            stage.step(++read);
+        }
+        return found;
+    });
 }
 
 void TileStore::loadTilesAlongLine(float lat1, float lon1, float lat2, float lon2) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "earth/DepthTile.hpp"
+#include "earth/ProgressSink.hpp"
 #include "earth/TextureSink.hpp"
 
 namespace tessarin {
@@ -65,8 +66,10 @@ public:
 
     // Preloads tiles along a great circle given as map-plane points
     // (arcLon degrees, arcY map units). False when not ready or when a lookup
-    // finds no data.
-    bool loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready);
+    // finds no data. progress, when given, counts the tiles read of those
+    // that were not resident.
+    bool loadTilesOnArc(const double* arcLon, const double* arcY, int count, bool ready,
+                        ProgressSink* progress = nullptr);
 
     // Preloads tiles along the straight corridor between two points (degrees).
     void loadTilesAlongLine(float lat1, float lon1, float lat2, float lon2);

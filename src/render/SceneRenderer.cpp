@@ -8,6 +8,7 @@
 #include "area/SurveyPolygon.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/BitmapText.hpp"
+#include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
 
@@ -397,7 +398,7 @@ void SceneRenderer::drawEndMarker(float x, float y, float scale) {
 }
 
 void SceneRenderer::drawTransitOverlay(float scale) {
-    const PlannerState& p = planner_;
+    const TransitPlanner& p = *planner_.transit;
     glLineWidth(3.0f);
     if (p.startSet) drawEndMarker(p.transitStartLon, p.transitStartY, scale);
     if (p.endSet) drawEndMarker(p.transitEndLon, p.transitEndY, scale);
@@ -406,7 +407,7 @@ void SceneRenderer::drawTransitOverlay(float scale) {
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 0.85f);
     glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < PlannerState::kArcPoints; ++i) glVertex2f(p.arcLon[i], p.arcY[i]);
+    for (int i = 0; i < TransitPlanner::kArcPoints; ++i) glVertex2f(p.arcLon[i], p.arcY[i]);
     glEnd();
     glColor3f(1.0f, 1.0f, 1.0f);
     text_.drawText(p.arcLon[7] + 0.25f, p.arcY[7] + 0.25f, distanceText(p.greatCircleKm));

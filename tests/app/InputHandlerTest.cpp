@@ -17,6 +17,7 @@
 #include "earth/MapProjection.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
+#include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
 namespace {
@@ -173,7 +174,8 @@ TEST_F(InputHandlerTest, CommandKeysSetModesAndPointers) {
     input.keyboard('q', 0, 0);
     EXPECT_EQ(shell.exitStatus, 1);
 
-    // Keys without a command change nothing.
+    // Keys without a command change nothing (the edge check above printed).
+    takeOutput();
     const AppState before = app;
     input.keyboard('z', 0, 0);
     input.keyboard('Q', 0, 0);
@@ -223,9 +225,12 @@ TEST_F(InputHandlerTest, TransitPointModesPanAndReturnToIdleOnRelease) {
         EXPECT_EQ(app.viewMode, Map);
         EXPECT_EQ(app.editMode, Idle);
     }
-    // The press recorded the position for the transit end point.
+    // Each release copied the pressed position into its transit point.
     EXPECT_FLOAT_EQ(planner.pickLon, -30.0f);
     EXPECT_NEAR(planner.pickY, 20.0, 1e-5);
+    EXPECT_TRUE(planner.transit->startSet && planner.transit->endSet);
+    EXPECT_FLOAT_EQ(planner.transit->transitStartLon, -30.0f);
+    EXPECT_FLOAT_EQ(planner.transit->transitEndY, planner.pickY);
 }
 
 // ---- Presses, picks and drags ----------------------------------------------------
@@ -380,12 +385,57 @@ TEST_F(InputHandlerTest, EventsTheGuiWantsNeverReachTheMap) {
 
 // ---- Menu and console ----------------------------------------------------------
 
-TEST_F(InputHandlerTest, MenuEntriesPrintTheirLines) {
+TEST_F(InputHandlerTest, MenuEntriesSetTheTransitPointsAndPlan) {
+    planner.pickLat = 20.0f;
+    planner.pickLon = -150.0f;
     input.menu(MenuSetStart);
+    planner.pickLat = 24.0f;
+    planner.pickLon = -140.0f;
     input.menu(MenuSetEnd);
+    std::ostringstream expected;
+    expected << "Set Start\nSET START " << static_cast<float>(mapY(20.0)) << "\nSet End Pt\nSET END "
+             << static_cast<float>(mapY(24.0)) << "\n";
+    EXPECT_EQ(takeOutput(), expected.str());
+    EXPECT_FLOAT_EQ(planner.transit->transitStartLon, -150.0f);
+    EXPECT_FLOAT_EQ(planner.transit->transitEndLat, 24.0f);
+
+    // "load Area" plans between the points without a great circle or preload.
     input.menu(MenuLoadArea);
+    EXPECT_EQ(planner.plan->waypointCount(), 8);
+    EXPECT_FALSE(planner.transit->greatCircleReady);
+    const std::string text = takeOutput();
+    EXPECT_EQ(text.rfind("loadBathy\n\n************************ PLAN TRANSIT", 0), 0u) << text;
+    EXPECT_EQ(text.find("LOAD TILES ON ARC"), std::string::npos);
     input.menu(7);
-    EXPECT_EQ(takeOutput(), "Set Start\nSet End Pt\nloadBathy\n");
+    EXPECT_EQ(takeOutput(), "");
+}
+
+TEST_F(InputHandlerTest, TransitKeys) {
+    // a: the demo transit, its great circle, the preload and an abutting plan.
+    input.keyboard('a', 0, 0);
+    EXPECT_FLOAT_EQ(planner.transit->transitStartLat, 32.03f);
+    EXPECT_FLOAT_EQ(planner.transit->transitEndLon, -155.65f);
+    EXPECT_TRUE(planner.transit->greatCircleReady);
+    EXPECT_EQ(planner.plan->waypointCount(), 8);
+    std::string text = takeOutput();
+    EXPECT_LT(text.find("GREAT CIRCLE DISTANCE"), text.find("LOAD TILES ON ARC"));
+    EXPECT_LT(text.find("LOAD TILES ON ARC"), text.find("PLAN TRANSIT"));
+
+    // x: the path-overlap report of the plan's seven legs.
+    input.keyboard('x', 0, 0);
+    text = takeOutput();
+    EXPECT_EQ(countOf(text, "Len p "), 7);
+    const std::string lastLine = text.substr(text.rfind('\n', text.size() - 2) + 1);
+    EXPECT_EQ(lastLine.rfind("PATH OVERLAP ", 0), 0u) << text;
+
+    // l: the straight corridor between the points.
+    input.keyboard('l', 0, 0);
+    EXPECT_NE(takeOutput().find("RANGE LON 1 -122.786 -155.65\n"), std::string::npos);
+
+    // t: the benchmark, in a pixel projection, into the planner's folder.
+    input.keyboard('t', 0, 0);
+    EXPECT_EQ(shell.pixelProjections, 1);
+    EXPECT_EQ(countOf(dir.read("Transits.csv"), "\n"), 3);
 }
 
 TEST_F(InputHandlerTest, KeySReadsOneBoundedWordAndNeverWaitsPastTheEnd) {

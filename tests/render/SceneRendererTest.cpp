@@ -25,6 +25,7 @@
 #include "support/OffscreenGl.hpp"
 #include "support/TempDir.hpp"
 #include "support/TileWriter.hpp"
+#include "transit/TransitPlanner.hpp"
 
 namespace tessarin {
 namespace {
@@ -348,12 +349,12 @@ TEST_F(SceneRendererTest, PickMarkerIsAPlusWithAnOpenCentre) {
 
 TEST_F(SceneRendererTest, TransitEndMarkersShowWithoutAGreatCircle) {
     view(-32.0f, 20.0f, 60.0f);
-    planner->startSet = true;
-    planner->transitStartLon = -32.0f;
-    planner->transitStartY = static_cast<float>(mapY(20.0));
+    planner->transit->startSet = true;
+    planner->transit->transitStartLon = -32.0f;
+    planner->transit->transitStartY = static_cast<float>(mapY(20.0));
     drawAlone([&](SceneRenderer& s) { s.drawTransitOverlay(app.zoom / 40.0f); });
     const double unit = 1.0 / app.zoom;
-    const double x = planner->transitStartLon, y = planner->transitStartY;
+    const double x = planner->transit->transitStartLon, y = planner->transit->transitStartY;
     // Diagonal arms from 8 to 20 reference units along each axis.
     EXPECT_TRUE(near(atMap(x + 14 * unit, y + 14 * unit), Rgb{255, 255, 255}));
     EXPECT_TRUE(near(atMap(x - 14 * unit, y + 14 * unit), Rgb{255, 255, 255}));
@@ -365,12 +366,12 @@ TEST_F(SceneRendererTest, TransitEndMarkersShowWithoutAGreatCircle) {
 TEST_F(SceneRendererTest, GreatCircleLineAndDistanceText) {
     view(-32.0f, 20.0f, 60.0f);
     const float y0 = static_cast<float>(mapY(20.0));
-    for (int i = 0; i < PlannerState::kArcPoints; ++i) {
-        planner->arcLon[i] = -35.0f + 0.5f * static_cast<float>(i);
-        planner->arcY[i] = y0;
+    for (int i = 0; i < TransitPlanner::kArcPoints; ++i) {
+        planner->transit->arcLon[i] = -35.0f + 0.5f * static_cast<float>(i);
+        planner->transit->arcY[i] = y0;
     }
-    planner->greatCircleKm = 1852.0f;
-    planner->greatCircleReady = true;
+    planner->transit->greatCircleKm = 1852.0f;
+    planner->transit->greatCircleReady = true;
     drawAlone([&](SceneRenderer& s) {
         glEnable(GL_BLEND);  // as the frame leaves it after an empty polygon
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -379,7 +380,7 @@ TEST_F(SceneRendererTest, GreatCircleLineAndDistanceText) {
     EXPECT_TRUE(near(atMap(-33.25, y0), Rgb{217, 217, 217}, 4));  // white at 85 percent
     ASSERT_EQ(painter.calls.size(), 1u);
     EXPECT_EQ(painter.calls[0].text, "DISTANCE 1852.000 km     1000.000 nm");
-    EXPECT_FLOAT_EQ(painter.calls[0].x, planner->arcLon[7] + 0.25f);
+    EXPECT_FLOAT_EQ(painter.calls[0].x, planner->transit->arcLon[7] + 0.25f);
     EXPECT_FLOAT_EQ(painter.calls[0].y, y0 + 0.25f);
 }
 

@@ -1,0 +1,248 @@
+// "Gen Transit" on the sample world for the demo transit of key a: great
+// circle, arc preload and an abutting three-segment plan, from a cold tile
+// store (no resident tiles) and warm (the same tiles resident), against the
+// load of one data tile of the same world. Each run also splits its time into
+// the arc preload, the sideways searches (maxEdge / maxEdgeLateral), the edge
+// refinements (refineEdgeOverlap), the extensions and the rest (waypoints and
+// their swaths), measured in thread CPU time so that other processes on a
+// busy machine do not blur the shares. Needs the sample world: TESSARIN_WORLD names its folder
+// (default "world/"; scripts/run makes it).
+
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <ostream>
+#include <streambuf>
+#include <string>
+
+#include "app/PlannerState.hpp"
+#include "coverage/CoverageGrid.hpp"
+#include "earth/TileStore.hpp"
+#include "plan/SurveyPlan.hpp"
+#include "transit/TransitPlanner.hpp"
+
+namespace {
+
+using namespace tessarin;
+
+// CPU seconds of this thread (the planner runs on one thread).
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) * 1e-9;
+}
+
+std::string worldFolder() {
+    const char* env = std::getenv("TESSARIN_WORLD");
+    std::string dir = env && *env ? env : "world/";
+    if (dir.back() != '/') dir += '/';
+    return dir;
+}
+
+// The planner's console lines go nowhere.
+class NullBuffer : public std::streambuf {
+protected:
+    int overflow(int c) override { return c; }
+    std::streamsize xsputn(const char*, std::streamsize n) override { return n; }
+};
+NullBuffer nullBuffer;
+std::ostream quiet(&nullBuffer);
+
+// Seconds spent in each kind of fit, accumulated over a run.
+struct FitTimes {
+    double search = 0.0;
+    double refine = 0.0;
+    double extend = 0.0;
+};
+
+double since(double t0) { return cpuNow() - t0; }
+
+class TimingFitter : public SegmentFitter {
+public:
+    TimingFitter(std::unique_ptr<SegmentFitter> inner, FitTimes& times) : inner_(std::move(inner)), times_(times) {}
+    float maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side) override {
+        const double t0 = cpuNow();
+        const float s = inner_->maxEdge(line, result, widthA, widthB, side);
+        times_.search += since(t0);
+        return s;
+    }
+    float maxEdgeLateral(const FitLine& line, FitLine& result, float widthA, float widthB) override {
+        const double t0 = cpuNow();
+        const float s = inner_->maxEdgeLateral(line, result, widthA, widthB);
+        times_.search += since(t0);
+        return s;
+    }
+    float refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction,
+                            int& side) override {
+        const double t0 = cpuNow();
+        const float s = inner_->refineEdgeOverlap(line, result, overlapPercent, stepFraction, side);
+        times_.refine += since(t0);
+        return s;
+    }
+    void extendEdgeOverlap(const FitLine& line, FitLine& result, int& side) override {
+        const double t0 = cpuNow();
+        inner_->extendEdgeOverlap(line, result, side);
+        times_.extend += since(t0);
+    }
+
+private:
+    std::unique_ptr<SegmentFitter> inner_;
+    FitTimes& times_;
+};
+
+// A planner over the sample world whose transit fits are timed.
+struct TimedPlanner {
+    NullTextureSink sink;
+    PlannerState planner{quiet, sink, worldFolder()};
+    FitTimes fits;
+
+    TimedPlanner() {
+        planner.setProgress(&silent);
+        planner.transit = std::make_unique<TransitPlanner>(
+            planner.tiles, *planner.plan, *planner.coverage, quiet, planner.config.boatSpeed,
+            planner.config.depthMultiplier,
+            std::make_unique<TimingFitter>(
+                makeEdgeSegmentFitter(planner.tiles, *planner.plan, *planner.coverage, quiet), fits));
+    }
+    NullProgress silent;
+};
+
+// Shares of the last run of each benchmark, for the summary.
+struct Split {
+    double total = 0, preload = 0, search = 0, refine = 0, extend = 0;
+    int tilesBefore = 0, tilesPreloaded = 0, tilesDuringPlan = 0, waypoints = 0;
+};
+std::map<std::string, Split> splits;
+
+// Key a's sequence; returns its split.
+Split genTransit(TimedPlanner& p) {
+    Split s;
+    p.fits = FitTimes{};
+    s.tilesBefore = p.planner.tiles.residentCount();
+    const int loads0 = p.planner.tiles.loadCounter();
+    const double t0 = cpuNow();
+    p.planner.setDemoTransit(32.03f, -122.786f, 23.42f, -155.65f);
+    p.planner.computeGreatCircle();
+    p.planner.loadTilesOnArc();
+    s.preload = since(t0);
+    const int loads1 = p.planner.tiles.loadCounter();
+    p.planner.planTransit(false, true);
+    s.total = since(t0);
+    s.search = p.fits.search;
+    s.refine = p.fits.refine;
+    s.extend = p.fits.extend;
+    s.tilesPreloaded = loads1 - loads0;
+    s.tilesDuringPlan = p.planner.tiles.loadCounter() - loads1;
+    s.waypoints = p.planner.plan->waypointCount();
+    return s;
+}
+
+bool worldPresent(benchmark::State& state) {
+    if (std::filesystem::exists(worldFolder() + "config.txt")) return true;
+    state.SkipWithError(("no sample world in " + worldFolder() + " (scripts/run makes it)").c_str());
+    return false;
+}
+
+void BM_LoadOneDataTile(benchmark::State& state) {
+    if (!worldPresent(state)) return;
+    NullTextureSink sink;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto tiles = std::make_unique<TileStore>(quiet, sink, worldFolder());
+        state.ResumeTiming();
+        float elevation = 0.0f;
+        benchmark::DoNotOptimize(tiles->getDepth(-122.786, 32.03, elevation));
+        state.PauseTiming();
+        tiles.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_GenTransitCold(benchmark::State& state) {
+    if (!worldPresent(state)) return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<TimedPlanner>();
+        state.ResumeTiming();
+        splits["BM_GenTransitCold"] = genTransit(*p);
+        state.PauseTiming();
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+
+void BM_GenTransitWarm(benchmark::State& state) {
+    if (!worldPresent(state)) return;
+    TimedPlanner p;
+    genTransit(p);  // makes the tiles resident
+    for (auto _ : state) {
+        state.PauseTiming();
+        p.planner.plan->clearPlan();
+        state.ResumeTiming();
+        splits["BM_GenTransitWarm"] = genTransit(p);
+    }
+}
+
+BENCHMARK(BM_LoadOneDataTile)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_GenTransitCold)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GenTransitWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        ConsoleReporter::ReportRuns(runs);
+        for (const Run& run : runs)
+            if (run.iterations > 0 && !run.error_occurred)
+                seconds[run.run_name.function_name] = run.GetAdjustedCPUTime() * toSeconds(run.time_unit);
+    }
+    std::map<std::string, double> seconds;
+
+private:
+    static double toSeconds(benchmark::TimeUnit unit) {
+        switch (unit) {
+            case benchmark::kSecond: return 1.0;
+            case benchmark::kMillisecond: return 1e-3;
+            case benchmark::kMicrosecond: return 1e-6;
+            default: return 1e-9;
+        }
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    const auto& t = reporter.seconds;
+    const auto ratio = [&](const char* a, const char* b) {
+        const auto ia = t.find(a), ib = t.find(b);
+        if (ia == t.end() || ib == t.end() || ib->second <= 0.0) return;
+        std::printf("  %-20s / %-20s = %7.2f  (%.3f s vs %.3f s)\n", a, b, ia->second / ib->second, ia->second,
+                    ib->second);
+    };
+    std::printf("\nRatios of CPU time (same run, same world):\n");
+    ratio("BM_GenTransitCold", "BM_GenTransitWarm");
+    ratio("BM_GenTransitCold", "BM_LoadOneDataTile");
+    ratio("BM_GenTransitWarm", "BM_LoadOneDataTile");
+
+    std::printf("\nWhere a run's time goes (last iteration):\n");
+    for (const auto& [name, s] : splits) {
+        const double other = s.total - s.preload - s.search - s.refine - s.extend;
+        const auto pct = [&](double v) { return s.total > 0 ? 100.0 * v / s.total : 0.0; };
+        std::printf("  %s: %.3f CPU s; arc preload %.1f%% (%d tiles read, %d resident before), maxEdge %.1f%%, "
+                    "refineEdgeOverlap %.1f%%, extendEdgeOverlap %.1f%%, rest %.1f%%; %d tiles read while "
+                    "planning; %d waypoints\n",
+                    name.c_str(), s.total, pct(s.preload), s.tilesPreloaded, s.tilesBefore, pct(s.search),
+                    pct(s.refine), pct(s.extend), pct(other), s.tilesDuringPlan, s.waypoints);
+    }
+    benchmark::Shutdown();
+    return 0;
+}

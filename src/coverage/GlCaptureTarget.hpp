@@ -1,0 +1,61 @@
+#pragma once
+// The capture target of the graphics library. By default every block is
+// drawn once into a framebuffer object of the block's size and read back
+// once, so the window neither flickers nor cuts a block taller than itself.
+// The back-buffer method (each block drawn `repeats` times into the window's
+// buffer with a swap after each draw, then read) is kept as the measured
+// baseline of the capture benchmark.
+//
+// Needs a current GL context for every call, including the destructor.
+
+#include <functional>
+
+#include "coverage/CaptureTarget.hpp"
+
+namespace tessarin {
+
+class SceneRenderer;
+
+class GlCaptureTarget : public CaptureTarget {
+public:
+    // scene draws the tiles and the plan of statistics blocks; without it
+    // statistics blocks fail.
+    explicit GlCaptureTarget(SceneRenderer* scene);
+    // The back-buffer method; swap is called after every draw.
+    GlCaptureTarget(SceneRenderer* scene, std::function<void()> swap);
+    ~GlCaptureTarget() override;
+    GlCaptureTarget(const GlCaptureTarget&) = delete;
+    GlCaptureTarget& operator=(const GlCaptureTarget&) = delete;
+
+    bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
+                           int size, int repeats, std::uint8_t* rgb) override;
+    bool captureStatsBlock(double x, double y, int pixelsPerUnit, int size, int repeats, const StatsView& view,
+                           std::uint8_t* rgb) override;
+
+    // Blocks drawn and blocks skipped because no strip reached them.
+    long drawnBlocks() const { return drawnBlocks_; }
+    long skippedBlocks() const { return skippedBlocks_; }
+
+private:
+    struct Framebuffer {
+        unsigned fbo = 0;
+        unsigned colour = 0;
+        int size = 0;
+    };
+    // Binds the block's framebuffer (made on first use); false when the
+    // driver refuses it.
+    bool bindFramebuffer(int size);
+    // Runs draw once (framebuffer) or repeats times with swaps (back buffer)
+    // in the block's pixel projection, then reads the block into rgb.
+    template <typename Draw>
+    bool renderBlock(double x, double y, int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb, Draw draw);
+
+    SceneRenderer* scene_;
+    std::function<void()> swap_;
+    bool backBuffer_ = false;
+    Framebuffer framebuffers_[2];
+    long drawnBlocks_ = 0;
+    long skippedBlocks_ = 0;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,286 @@
+#include "fit/EdgeFit.hpp"
+
+#include <cmath>
+
+#include "earth/TileStore.hpp"
+#include "plan/SurveyPlan.hpp"
+
+// Map plane: x = longitude (degrees), y = mapY(latitude); N is the unit
+// starboard normal of the line from A to B, H a half-width in map units.
+// The probe fractions, the secant's pi and the metres per map unit (111111)
+// are the constants the fits were tuned with; do not tidy them.
+
+namespace tessarin {
+namespace {
+
+constexpr double kMetresPerUnit = 111111.0;
+constexpr double kFitPi = 3.141592;
+constexpr std::uint16_t kCoveredAbove = 10;
+constexpr float kProbeWeight = 50.0f;
+constexpr int kRefineSteps = 21;
+
+float secantOf(double latDeg) { return static_cast<float>(1.0 / std::cos(latDeg * kFitPi / 180.0)); }
+
+// Half swath width in map units for elevation d (metres) and multiplier m at
+// latitude lat: positive at sea; on land it is negative and the probes fall
+// on the other side of the line.
+float halfWidth(float d, float m, double lat) {
+    return static_cast<float>(-static_cast<double>(d) * 0.5 * m * secantOf(lat) / kMetresPerUnit);
+}
+
+// Stations along a scored line: 1 + trunc(12 * len), at least 15.
+int stationCount(float len) {
+    const float scaled = 12.0f * len;
+    // A non-finite or absurd length (no caller passes one) must not reach an
+    // int conversion.
+    if (!(scaled >= 0.0f && scaled < 1.0e6f)) return 15;
+    const int count = 1 + static_cast<int>(scaled);
+    return count < 15 ? 15 : count;
+}
+
+}  // namespace
+
+EdgeFit::EdgeFit(TileStore& tiles, const CoverageLookup& coverage, SurveyPlan& plan, std::ostream& out)
+    : tiles_(tiles), coverage_(coverage), plan_(plan), out_(out) {}
+
+float EdgeFit::elevationAt(double lon, double lat) {
+    ++depthLookups_;
+    float elevation = 5.0f;
+    tiles_.getDepth(lon, lat, elevation);  // no data answers 5.0, used as is
+    return elevation;
+}
+
+float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int& side,
+                                bool useFine) {
+    const float lo = overlapPercent * 0.02f - 0.005f;
+    const float hi = overlapPercent * 0.02f + 0.005f;
+    const double dx = line.lonB - line.lonA;
+    const double dy = line.yB - line.yA;
+    const StarboardNormal n(dx, dy);
+    const int count = stationCount(n.len);
+    const double stepX = dx / (count - 1);
+    const double stepY = dy / (count - 1);
+
+    float d = elevationAt(line.lonA, latitudeFromMapY(line.yA));
+    float m = plan_.swathMultiplierAt(d);
+
+    // A probe at f half-widths H along direction sign * N from station
+    // (px, py): its depth, and whether its coverage counts as covered.
+    auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
+        qx = px + static_cast<double>(f * h * sign * n.x);
+        qy = py + static_cast<double>(f * h * sign * n.y);
+    };
+    auto coverageAt = [&](double qx, double qy) {
+        return coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), useFine);
+    };
+    auto depthAt = [&](double qx, double qy) { return elevationAt(qx, static_cast<float>(latitudeFromMapY(qy))); };
+
+    float in = 0.0f, outSum = 0.0f;
+    if (side == kSideUndecided) {
+        float portSum = 0.0f, stbdSum = 0.0f;
+        for (int i = 0; i < count; ++i) {
+            const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
+            const float h = halfWidth(d, m, latitudeFromMapY(py));
+            double qx = 0.0, qy = 0.0;
+            probePoint(px, py, 0.9f, h, -1.0f, qx, qy);
+            d = depthAt(qx, qy);
+            if (coverageAt(qx, qy) > kCoveredAbove) portSum += kProbeWeight;
+            probePoint(px, py, 0.9f, h, 1.0f, qx, qy);
+            d = depthAt(qx, qy);
+            const std::uint16_t v = coverageAt(qx, qy);
+            if (v > kCoveredAbove) stbdSum += kProbeWeight;
+            stbdSum += static_cast<float>(v);
+        }
+        out_ << "FIND LR SUM " << portSum << " " << stbdSum << "\n";
+        if (stbdSum < portSum) {
+            side = kSidePort;
+            out_ << "LEFT \n";
+        } else if (stbdSum > portSum) {
+            side = kSideStarboard;
+            out_ << "RIGHT \n";
+        }
+        return 0.0f;
+    }
+
+    if (side == kSidePort) {
+        for (int i = 0; i < count; ++i) {
+            const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
+            const double lat = latitudeFromMapY(py);
+            const float h = halfWidth(d, m, lat);
+            double qx = 0.0, qy = 0.0;
+            probePoint(px, py, 0.9f, h, -1.0f, qx, qy);
+            d = depthAt(qx, qy);
+            m = plan_.swathMultiplierAt(d);
+            const float h2 = halfWidth(d, m, lat);
+            for (int j = 0; j < 4; ++j) {
+                probePoint(px, py, 1.0f - lo + 0.02f * static_cast<float>(j), h2, -1.0f, qx, qy);
+                if (coverageAt(qx, qy) > kCoveredAbove) in += kProbeWeight;
+                probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h2, -1.0f, qx, qy);
+                if (coverageAt(qx, qy) > kCoveredAbove) outSum += kProbeWeight;
+            }
+        }
+    } else if (side == kSideStarboard) {
+        for (int i = 0; i < count; ++i) {
+            const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
+            const float h = halfWidth(d, m, latitudeFromMapY(py));
+            double qx = 0.0, qy = 0.0;
+            // The depth found here sizes the next station's probes, not these.
+            probePoint(px, py, 0.9f, h, 1.0f, qx, qy);
+            d = depthAt(qx, qy);
+            m = plan_.swathMultiplierAt(d);
+            for (int j = 0; j < 4; ++j) {
+                probePoint(px, py, 1.0f - lo - 0.02f * static_cast<float>(j), h, 1.0f, qx, qy);
+                if (coverageAt(qx, qy) > kCoveredAbove) in += kProbeWeight;
+                probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h, 1.0f, qx, qy);
+                if (coverageAt(qx, qy) > kCoveredAbove) outSum += kProbeWeight;
+            }
+        }
+    }
+    inside = in;
+    outside = outSum;
+    return (in - outSum) * 100.0f / static_cast<float>(count);
+}
+
+float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction,
+                                 int& side, bool useFine) {
+    const float sec = secantOf(line.latA);
+    const float d = (elevationAt(line.lonA, line.latA) + elevationAt(line.lonA, line.latA)) * 0.5f;
+    const float m = plan_.swathMultiplierAt(d);
+    const float step = static_cast<float>(m * d * sec / -kMetresPerUnit) * stepFraction;
+    const StarboardNormal n(line.lonB - line.lonA, line.yB - line.yA);
+
+    float inside = 0.0f, outside = 0.0f;
+    if (side == kSideUndecided) edgeOverlapScore(line, 10.0f, inside, outside, side, false);
+
+    float best = -500.0f;
+    FitLine bestLine = line;
+    for (int i = -kRefineSteps; i <= kRefineSteps; ++i) {
+        const float offA = static_cast<float>(i) * step;
+        for (int j = -kRefineSteps; j <= kRefineSteps; ++j) {
+            const float offB = static_cast<float>(j) * step;
+            FitLine candidate = line;
+            candidate.lonA = line.lonA + static_cast<double>(offA * n.x);
+            candidate.yA = line.yA + static_cast<double>(offA * n.y);
+            candidate.lonB = line.lonB + static_cast<double>(offB * n.x);
+            candidate.yB = line.yB + static_cast<double>(offB * n.y);
+            const float s = edgeOverlapScore(candidate, overlapPercent, inside, outside, side, useFine);
+            if (s > best) {
+                best = s;
+                bestLine = candidate;
+            }
+        }
+    }
+    result = FitLine::fromMapPlane(bestLine.lonA, bestLine.yA, bestLine.lonB, bestLine.yB);
+    out_ << "REFINE EDGE OVERLAP " << best << " " << result.lonA << " " << result.latA << " " << result.lonB << " "
+         << result.latB << "\n";
+    return best;
+}
+
+void EdgeFit::extendEdgeOverlap(const FitLine& line, FitLine& result, int& side, bool extendStart, bool extendEnd) {
+    elevationAt(line.lonA, line.latA);  // makes the start's tile resident
+    const double yA = mapY(line.latA);
+    const double yB = mapY(line.latB);
+    const StarboardNormal n(line.lonB - line.lonA, yB - yA);
+    const float len = n.len;
+    const float ux = len > 0.0f ? static_cast<float>(line.lonB - line.lonA) / len : 0.0f;
+    const float uy = len > 0.0f ? static_cast<float>(yB - yA) / len : 0.0f;
+    const int nShort = static_cast<int>(len * 10.0f * 0.2f);
+    const int nLong = static_cast<int>(len * 10.0f * 0.4f);
+
+    out_ << "EXTEND 1 " << line.lonA << " " << line.latA << " " << yA << " " << line.lonB << " " << line.latB << " "
+         << yB << "\n";
+
+    float inside = 0.0f, outside = 0.0f;
+    auto score = [&](double ax, double ay, double bx, double by, float overlap) {
+        const FitLine candidate{ax, bx, ay, by, 0.0, 0.0};
+        return edgeOverlapScore(candidate, overlap, inside, outside, side, false);
+    };
+    float best = score(line.lonA, yA, line.lonB, yB, 10.0f);
+    double bestAx = line.lonA, bestAy = yA, bestBx = line.lonB, bestBy = yB;
+
+    if (extendStart) {
+        for (int k = 0; k < nShort; ++k) {
+            const float t = 0.1f * static_cast<float>(k);
+            const double ax = line.lonA + static_cast<double>(t * ux), ay = yA + static_cast<double>(t * uy);
+            const float s = score(ax, ay, line.lonB, yB, 10.0f);
+            if (s > best) {
+                best = s;
+                bestAx = ax;
+                bestAy = ay;
+            }
+        }
+        for (int k = 0; k < nLong; ++k) {
+            const float t = 0.1f * static_cast<float>(k);
+            const double ax = line.lonA - static_cast<double>(t * ux), ay = yA - static_cast<double>(t * uy);
+            const float s = score(ax, ay, line.lonB, yB, 10.0f);
+            if (s > best) {
+                best = s;
+                bestAx = ax;
+                bestAy = ay;
+            }
+        }
+        out_ << "EXTEND OVERLAP START " << nShort + nLong << " " << best << " " << bestAx << " "
+             << latitudeFromMapY(bestAy) << "\n";
+    }
+    if (extendEnd) {
+        for (int k = 0; k < nShort; ++k) {
+            const float t = 0.1f * static_cast<float>(k);
+            const double bx = line.lonB - static_cast<double>(t * ux), by = yB - static_cast<double>(t * uy);
+            const float s = score(bestAx, bestAy, bx, by, 0.1f);
+            if (s > best) {
+                best = s;
+                bestBx = bx;
+                bestBy = by;
+            }
+        }
+        for (int k = 0; k < nLong; ++k) {
+            const float t = 0.1f * static_cast<float>(k);
+            const double bx = line.lonB + static_cast<double>(t * ux), by = yB + static_cast<double>(t * uy);
+            const float s = score(bestAx, bestAy, bx, by, 10.0f);
+            if (s > best) {
+                best = s;
+                bestBx = bx;
+                bestBy = by;
+            }
+        }
+        out_ << "EXTEND OVERLAP END " << nShort + nLong << " " << best << " " << bestBx << " "
+             << latitudeFromMapY(bestBy) << "\n";
+    }
+    result = FitLine::fromMapPlane(bestAx, bestAy, bestBx, bestBy);
+    out_ << "EXTENDED  EDGE OVERLAP " << best << " " << result.lonA << " " << result.latA << " " << result.lonB << " "
+         << result.latB << "\n";
+}
+
+bool EdgeFit::refineCurrentOverlap(int& side, float stepFraction, bool useFine, float overlapPercent) {
+    out_ << "REFINE \n";
+    Waypoint* w = plan_.current();
+    if (!w) return false;
+    if (!w->next && w->prev) {
+        w = w->prev;
+        plan_.setCurrentWaypoint(w);
+    }
+    if (!w->next) return false;
+
+    const FitLine line{w->lon, w->next->lon, w->y, w->next->y, w->lat, w->next->lat};
+    side = kSideUndecided;
+    FitLine result;
+    refineEdgeOverlap(line, result, overlapPercent, stepFraction, side, useFine);
+    out_ << "refineCurrentOverlap LR " << side << "\n";
+    out_ << "REFINE Current 1A " << result.lonA << " " << result.latA << "\n";
+    out_ << "REFINE Current1B " << result.lonB << " " << result.latB << "\n";
+
+    plan_.moveCurrent(result.lonA, result.yA, result.latA);
+    plan_.setCurrentWaypoint(w->next);
+    plan_.moveCurrent(result.lonB, result.yB, result.latB);
+    return true;
+}
+
+void EdgeFit::fitCurrentLine(float edgeOverlapPercent) {
+    plan_.walkFromCurrentLeg();
+    out_ << "LINE OVERLAP " << edgeOverlapPercent << "\n";
+    int side = kSideUndecided;
+    refineCurrentOverlap(side, 0.01f, false, edgeOverlapPercent);
+    plan_.generateSwaths(true);
+}
+
+}  // namespace tessarin

@@ -1,0 +1,72 @@
+#pragma once
+// Fitting a survey line against coverage that already exists: a line's swath
+// should overlap old coverage by a set share of its half-width and no more.
+// A line is scored by probing the coverage just inside and just outside the
+// outer edge of its swath on the side where the old coverage lies; its ends
+// are then moved sideways (or along the line) to the best score.
+//
+// Map plane: x = longitude in degrees, y = mapY(latitude) (not degrees);
+// "map units" are map-plane units. Elevations are metres, negative below sea
+// level. A half-width is d * 0.5 * m * sec / 111111 map units for depth d,
+// swath multiplier m and the secant of the latitude.
+
+#include <cstdint>
+#include <ostream>
+
+#include "fit/CoverageLookup.hpp"
+#include "fit/FitLine.hpp"
+
+namespace tessarin {
+
+class SurveyPlan;
+class TileStore;
+
+class EdgeFit {
+public:
+    // Probes read coverage through coverage, depths through tiles (loading
+    // tiles on demand), multipliers from plan's extinction curve; console
+    // lines go to out.
+    EdgeFit(TileStore& tiles, const CoverageLookup& coverage, SurveyPlan& plan, std::ostream& out);
+
+    // Score of line's edge on the side given by side (1 starboard, 2 port):
+    // 100 / stations times (covered probes just inside the edge - covered
+    // probes in the band that should be new ground), 50 per covered probe.
+    // With side 0 it decides the side instead (printing the sums and LEFT or
+    // RIGHT), returns 0 and leaves inside and outside alone.
+    float edgeOverlapScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int& side,
+                           bool useFine);
+
+    // Tries both ends at -21..21 steps of stepFraction of the nominal swath
+    // width along the starboard normal and keeps the best-scoring pair (the
+    // first one visited on ties). Returns the best score.
+    float refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction, int& side,
+                            bool useFine);
+
+    // Slides the start (and then the end) along the line, shortening and
+    // lengthening in 0.1 map-unit steps, to the best coarse score. The given
+    // y are not used: both are taken from the latitudes.
+    void extendEdgeOverlap(const FitLine& line, FitLine& result, int& side, bool extendStart, bool extendEnd);
+
+    // Refits the plan's current leg (the leg ending at the current waypoint
+    // when it is the last) and moves its two waypoints; the current waypoint
+    // ends on the leg's end. False when the plan has no leg there.
+    bool refineCurrentOverlap(int& side, float stepFraction, bool useFine, float overlapPercent);
+
+    // The "LINE OVERLAP" command: refits the current leg at the configured
+    // edge overlap (percent) and recomputes the swaths with turns.
+    void fitCurrentLine(float edgeOverlapPercent);
+
+    // Depth lookups made so far (for measurements).
+    std::uint64_t depthLookups() const { return depthLookups_; }
+
+private:
+    float elevationAt(double lon, double lat);
+
+    TileStore& tiles_;
+    const CoverageLookup& coverage_;
+    SurveyPlan& plan_;
+    std::ostream& out_;
+    std::uint64_t depthLookups_ = 0;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,58 @@
+#pragma once
+// The wide sideways search that transit planning runs before the fine fit:
+// both ends of a segment slide across a window of positions and the one with
+// the best simple coverage measure is kept. In the abut mode (maxEdge) the
+// segment should run along an edge of mapped floor, one side covered and the
+// other not; in the unmapped mode (maxEdgeLateral) its swath should cover as
+// little mapped floor as possible.
+//
+// Map plane: x = longitude in degrees, y = mapY(latitude) (not degrees);
+// widths are map units. Coverage is always the coarse coverage byte;
+// longitudes below -180 are brought back by adding 360 before a probe.
+
+#include <cstdint>
+#include <ostream>
+
+#include "fit/CoverageLookup.hpp"
+#include "fit/FitLine.hpp"
+
+namespace tessarin {
+
+class SurveyPlan;
+class TileStore;
+
+class SidewaysSearch {
+public:
+    SidewaysSearch(TileStore& tiles, const CoverageLookup& coverage, const SurveyPlan& plan, std::ostream& out);
+
+    // Probes a quarter of width to either side at 1 + trunc(8 * len) stations;
+    // side := 1 when the starboard side holds more covered probes, else 2.
+    // Returns |starboard - port| at 50 per covered probe.
+    float sideByCoverage(const FitLine& line, int& side, float width);
+
+    // Seven probes across width at every station (taken the short way round
+    // across the antimeridian); 5 for every probe below 10 (unmapped).
+    float unmappedScore(const FitLine& line, float width);
+
+    // Best sideByCoverage over the window of shifts of either end (widthA,
+    // widthB map units wide), weighted to 0 at the window's ends. The given
+    // y are not used: both are taken from the latitudes. Score 0 and the
+    // given line when no candidate scores above 0.
+    float maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side);
+
+    // As maxEdge with half the step and unmappedScore as the measure.
+    float maxEdgeLateral(const FitLine& line, FitLine& result, float widthA, float widthB);
+
+private:
+    bool covered(double lon, double y) const;
+    template <typename Measure>
+    float searchWindow(const FitLine& line, FitLine& result, float widthA, float widthB, float stepOfWidth,
+                       bool printCount, Measure&& measure);
+
+    TileStore& tiles_;
+    const CoverageLookup& coverage_;
+    const SurveyPlan& plan_;
+    std::ostream& out_;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,33 @@
+#pragma once
+// The GUI windows of every frame: the main menu, the point editor and the
+// statistics window. A menu item clicked while the frame's GUI is being built
+// runs once that frame has been shown, outside the GUI frame, so file
+// choosers may block or run GUI frames of their own.
+
+#include "app/FrameCycle.hpp"
+#include "ui/MainMenu.hpp"
+#include "ui/PointEditor.hpp"
+
+namespace tessarin {
+
+class GuiWindows : public FrameWindows {
+public:
+    GuiWindows(AppState& app, PlannerState& planner, Stopwatch& stopwatch, FileChooser& chooser, MenuShell& shell)
+        : app_(app), planner_(planner), shell_(shell), menu_{app, planner, stopwatch, chooser, shell} {}
+
+    void buildMainMenu() override;
+    void buildPointEditor(double lat, double lon, float speed, float depthMultiplier) override;
+    void buildStatsWindow() override;
+    void finishFrame() override;
+
+private:
+    AppState& app_;
+    PlannerState& planner_;
+    MenuShell& shell_;
+    MenuContext menu_;
+    PointEditor editor_;
+    MenuCommand pending_ = MenuCommand::None;
+    bool statsFirstShow_ = true;
+};
+
+}  // namespace tessarin

@@ -1,0 +1,211 @@
+#include "ui/MainMenu.hpp"
+
+#include <imgui.h>
+
+#include <ostream>
+
+#include "app/AppState.hpp"
+#include "app/PlannerState.hpp"
+#include "app/Stopwatch.hpp"
+#include "coverage/CoverageGrid.hpp"
+#include "plan/SurveyPlan.hpp"
+
+namespace tessarin {
+
+namespace {
+
+const MenuItem kFileItems[] = {
+    {"Load plan", MenuCommand::LoadPlan},
+    {"Save plan as...", MenuCommand::SavePlanAs},
+    {"Load polygon", MenuCommand::LoadPolygon},
+    {"Save polygon", MenuCommand::SavePolygon},
+    {"Load shapefile", MenuCommand::LoadShapefile},
+};
+
+const MenuItem kPlanItems[] = {
+    {"Add Waypts", MenuCommand::AddWaypoints},     {"Edit Waypts", MenuCommand::EditWaypoints},
+    {"Draw Polygon", MenuCommand::DrawPolygon},    {"Fill Polygon", MenuCommand::FillPolygon},
+    {"Check Depths", MenuCommand::CheckDepths},    {"Delete Track", MenuCommand::DeleteTrack},
+    {"Delete Plan", MenuCommand::DeletePlan},      {"Delete Polygon", MenuCommand::DeletePolygon},
+};
+
+const MenuItem kTransitItems[] = {
+    {"Set Start Pt", MenuCommand::SetStartPoint},       {"Set End Pt", MenuCommand::SetEndPoint},
+    {"Show Great Circle", MenuCommand::ShowGreatCircle}, {"Gen Transit", MenuCommand::GenTransit},
+    {"Leg Transit Abut", MenuCommand::LegTransitAbut},  {"Leg Transit Unmap", MenuCommand::LegTransitUnmap},
+};
+
+const Menu kMenus[] = {
+    {"File", kFileItems, sizeof kFileItems / sizeof kFileItems[0]},
+    {"Plan", kPlanItems, sizeof kPlanItems / sizeof kPlanItems[0]},
+    {"AutoTransit", kTransitItems, sizeof kTransitItems / sizeof kTransitItems[0]},
+};
+
+// Index of the "Plan" menu in kMenus: opening it hides the statistics window.
+constexpr std::size_t kPlanMenu = 1;
+
+// A plan-menu mode switch: edit mode, pointer and whether the point editor
+// may show.
+void switchMode(MenuContext& c, EditMode mode, PointerShape pointer, bool editorVisible) {
+    c.app.editMode = mode;
+    c.shell.setPointer(pointer);
+    c.app.editorVisible = editorVisible;
+}
+
+void loadPlan(MenuContext& c) {
+    const std::string path = c.chooser.openFile(csvFilter());
+    if (path.empty()) return;
+    float meanLat = 0.0f, meanLon = 0.0f;
+    // A file that adds no waypoint has no centre: the view stays where it
+    // was rather than jumping to 0 / 0.
+    if (c.planner.loadPlanFile(path, meanLat, meanLon)) {
+        c.app.viewCentreLon = meanLon;
+        // The view centre's y is a map-plane y, not a latitude: converted,
+        // the loaded plan sits in the middle of the window at any latitude.
+        c.app.viewCentreY = static_cast<float>(PlannerState::mapY(meanLat));
+    }
+    c.shell.showBusyScreen();
+    c.app.viewMode = Map;
+}
+
+void savePlanAs(MenuContext& c) {
+    const std::string path = c.chooser.saveFile(csvFilter());
+    if (path.empty()) return;
+    // The report first: it carries the statistics last computed, whatever
+    // becomes of the plan files.
+    c.planner.writeReport(path + "_Report.txt");
+    c.planner.savePlanFiles(path);
+}
+
+void loadPolygon(MenuContext& c, const FileFilter& filter) {
+    const std::string path = c.chooser.openFile(filter);
+    if (path.empty()) return;
+    c.planner.loadPolygonFile(path);
+    c.shell.showBusyScreen();
+    c.app.viewMode = Map;
+}
+
+void savePolygon(MenuContext& c) {
+    const std::string path = c.chooser.saveFile(csvFilter());
+    if (path.empty()) return;
+    c.planner.savePolygonFile(path + ".csv");
+}
+
+void planTransit(MenuContext& c, bool legMode, bool abut) {
+    c.planner.computeGreatCircle();
+    c.planner.loadTilesOnArc();
+    c.planner.planTransit(legMode, abut);
+    c.app.editMode = PickWaypoint;
+}
+
+}  // namespace
+
+const Menu* mainMenus(std::size_t& count) {
+    count = sizeof kMenus / sizeof kMenus[0];
+    return kMenus;
+}
+
+const FileFilter& csvFilter() {
+    static const FileFilter filter{"Comma-separated values files (*.csv)", "*.csv"};
+    return filter;
+}
+
+const FileFilter& shapefileFilter() {
+    static const FileFilter filter{"Comma-separated values files (*.shp)", "*.shp"};
+    return filter;
+}
+
+void runMenuCommand(MenuCommand command, MenuContext& c) {
+    std::ostream& out = c.planner.out();
+    switch (command) {
+        case MenuCommand::None: break;
+        case MenuCommand::LoadPlan: loadPlan(c); break;
+        case MenuCommand::SavePlanAs: savePlanAs(c); break;
+        case MenuCommand::LoadPolygon: loadPolygon(c, csvFilter()); break;
+        case MenuCommand::SavePolygon: savePolygon(c); break;
+        case MenuCommand::LoadShapefile: loadPolygon(c, shapefileFilter()); break;
+        case MenuCommand::AddWaypoints: switchMode(c, AddWaypoint, PointerShape::Crosshair, false); break;
+        case MenuCommand::EditWaypoints: switchMode(c, PickWaypoint, PointerShape::Cycle, true); break;
+        case MenuCommand::DrawPolygon: switchMode(c, AddPolygonPoint, PointerShape::Crosshair, false); break;
+        case MenuCommand::FillPolygon: switchMode(c, PickPolygonPoint, PointerShape::Cycle, true); break;
+        case MenuCommand::CheckDepths:
+            switchMode(c, Idle, PointerShape::LeftArrow, false);
+            c.planner.editHold = PlannerState::kHoldNone;
+            break;
+        case MenuCommand::DeleteTrack:
+            switchMode(c, Idle, PointerShape::LeftArrow, false);
+            out << "Delete Plan\n";
+            c.planner.plan->clearPlan();
+            c.planner.editHold = PlannerState::kHoldNone;
+            break;
+        case MenuCommand::DeletePlan:
+            switchMode(c, Idle, PointerShape::LeftArrow, false);
+            out << "Delete Plan\n";
+            c.planner.plan->clearPlan();
+            c.planner.coverage->clearPolygonCoverage();
+            c.planner.editHold = PlannerState::kHoldNone;
+            break;
+        case MenuCommand::DeletePolygon:
+            switchMode(c, Idle, PointerShape::LeftArrow, false);
+            out << "Delete Polygon\n";
+            c.planner.coverage->clearPolygonCoverage();
+            c.planner.editHold = PlannerState::kHoldNone;
+            break;
+        case MenuCommand::SetStartPoint:
+            c.app.editMode = SetStartPoint;
+            c.shell.setPointer(PointerShape::Crosshair);
+            break;
+        case MenuCommand::SetEndPoint:
+            c.app.editMode = SetEndPoint;
+            break;
+        case MenuCommand::ShowGreatCircle: c.planner.computeGreatCircle(); break;
+        case MenuCommand::GenTransit:
+            c.stopwatch.elapsed();  // marks now: the lap below times the three steps
+            planTransit(c, false, true);
+            out << "TIME " << c.stopwatch.lap() << "\n";
+            break;
+        case MenuCommand::LegTransitAbut: planTransit(c, true, true); break;
+        case MenuCommand::LegTransitUnmap: planTransit(c, true, false); break;
+        case MenuCommand::Stats:
+            c.app.showStats = true;
+            c.app.statsDirty = true;
+            out << "STATS\n";
+            break;
+    }
+}
+
+MenuCommand drawMainMenu(AppState& app) {
+    const ImGuiIO& io = ImGui::GetIO();
+    ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f), ImGuiCond_Always, ImVec2(0.0f, 0.0f));
+    ImGui::SetNextWindowSize(ImVec2(io.DisplaySize.x, 0.0f), ImGuiCond_Always);
+    const ImGuiWindowFlags flags = ImGuiWindowFlags_NoTitleBar | ImGuiWindowFlags_NoResize |
+                                   ImGuiWindowFlags_NoMove | ImGuiWindowFlags_NoScrollbar |
+                                   ImGuiWindowFlags_NoCollapse | ImGuiWindowFlags_NoBackground |
+                                   ImGuiWindowFlags_MenuBar;
+    MenuCommand clicked = MenuCommand::None;
+    ImGui::Begin("##MainMenuWindow", nullptr, flags);
+    if (ImGui::BeginMenuBar()) {
+        ImGui::SetWindowFontScale(1.3f);
+        std::size_t count = 0;
+        const Menu* menus = mainMenus(count);
+        for (std::size_t m = 0; m < count; ++m) {
+            if (!ImGui::BeginMenu(menus[m].label)) continue;
+            if (m == kPlanMenu) app.showStats = false;
+            for (std::size_t i = 0; i < menus[m].count; ++i) {
+                if (ImGui::MenuItem(menus[m].items[i].label)) clicked = menus[m].items[i].command;
+            }
+            ImGui::EndMenu();
+        }
+        if (!app.showStats && ImGui::BeginMenu("Stats")) {
+            clicked = MenuCommand::Stats;
+            ImGui::CloseCurrentPopup();
+            ImGui::EndMenu();
+        }
+        ImGui::SetWindowFontScale(1.3f);
+        ImGui::EndMenuBar();
+    }
+    ImGui::End();
+    return clicked;
+}
+
+}  // namespace tessarin

@@ -1,0 +1,84 @@
+#pragma once
+// The menu bar across the top of the window: "File", "Plan", "AutoTransit"
+// and the "Stats" entry. Drawing only reports which item was clicked; the
+// item's effect runs in runMenuCommand, after the frame's GUI has been drawn,
+// so a modal file chooser can run its own GUI frames.
+
+#include <cstddef>
+#include <iosfwd>
+
+#include "app/InputHandler.hpp"
+#include "ui/FileChooser.hpp"
+
+namespace tessarin {
+
+struct AppState;
+class PlannerState;
+class Stopwatch;
+
+enum class MenuCommand {
+    None,
+    LoadPlan,
+    SavePlanAs,
+    LoadPolygon,
+    SavePolygon,
+    LoadShapefile,
+    AddWaypoints,
+    EditWaypoints,
+    DrawPolygon,
+    FillPolygon,
+    CheckDepths,
+    DeleteTrack,
+    DeletePlan,
+    DeletePolygon,
+    SetStartPoint,
+    SetEndPoint,
+    ShowGreatCircle,
+    GenTransit,
+    LegTransitAbut,
+    LegTransitUnmap,
+    Stats,
+};
+
+struct MenuItem {
+    const char* label;
+    MenuCommand command;
+};
+
+struct Menu {
+    const char* label;
+    const MenuItem* items;
+    std::size_t count;
+};
+
+// The three menus with items, in bar order.
+const Menu* mainMenus(std::size_t& count);
+
+// The dialogs' filters.
+const FileFilter& csvFilter();
+const FileFilter& shapefileFilter();
+
+// What the menu's effects need from the window system.
+class MenuShell {
+public:
+    virtual ~MenuShell() = default;
+    virtual void setPointer(PointerShape shape) = 0;
+    // The busy frame with the globe, shown after a file has loaded.
+    virtual void showBusyScreen() = 0;
+};
+
+struct MenuContext {
+    AppState& app;
+    PlannerState& planner;
+    Stopwatch& stopwatch;
+    FileChooser& chooser;
+    MenuShell& shell;
+};
+
+void runMenuCommand(MenuCommand command, MenuContext& context);
+
+// Builds the menu window; returns the item clicked in this frame. While the
+// "Plan" menu is open the statistics window is hidden.
+MenuCommand drawMainMenu(AppState& app);
+
+}  // namespace tessarin

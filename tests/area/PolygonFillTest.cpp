@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/PlannerState.hpp"
+#include "area/SurveyPolygon.hpp"
+#include "earth/MapProjection.hpp"
+#include "earth/ProgressSink.hpp"
+#include "plan/SurveyPlan.hpp"
+#include "support/TempDir.hpp"
+#include "support/TileWriter.hpp"
+
+namespace tessarin {
+namespace {
+
+// 0.9 * 4 * 4000 m / 111111 m a unit, at the equator.
+constexpr double kSpacing = 0.9 * 16000.0 / 111111.0;
+
+class RecordingProgress : public ProgressSink {
+public:
+    void begin(const std::string& what, long total) override { calls.push_back("begin " + what + " " + std::to_string(total)); }
+    void step(long done) override { calls.push_back("step " + std::to_string(done)); }
+    void end() override { calls.push_back("end"); }
+    std::vector<std::string> calls;
+};
+
+int countOf(const std::string& text, const std::string& what) {
+    int n = 0;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    return n;
+}
+
+struct Point {
+    double x;
+    double y;
+};
+
+// A planner over a flat 4000 m floor (4..12 E, 0..8 N), a land tile at 50 m
+// (12..20 E, 0..8 N), no data north of 8 N; fill_overlap 10 and a flat
+// extinction curve of 4.
+class PolygonFillTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        dir_ = new test::TempDir;
+        test::writeFlatDataTile(dir_->path(), 4, 0, -4000.0);
+        test::writeFlatDataTile(dir_->path(), 12, 0, 50.0);
+        dir_->write("config.txt", "depth_multiplier 4.0\nfill_overlap 10.0\nextinction_table none.txt\nend\n");
+    }
+    static void TearDownTestSuite() {
+        delete dir_;
+        dir_ = nullptr;
+    }
+    PolygonFillTest() : planner(out, sink, dir_->path()) { planner.setProgress(&progress); }
+
+    void addVertex(double lon, double lat) { planner.polygon->addVertex(lon, mapY(lat), lat); }
+    std::string takeOutput() {
+        const std::string s = out.str();
+        out.str("");
+        return s;
+    }
+    std::vector<Point> waypoints() const {
+        std::vector<Point> r;
+        for (const Waypoint* w = planner.plan->first(); w; w = w->next) r.push_back({w->lon, w->y});
+        return r;
+    }
+
+    static test::TempDir* dir_;
+    std::ostringstream out;
+    NullTextureSink sink;
+    RecordingProgress progress;
+    PlannerState planner;
+};
+
+test::TempDir* PolygonFillTest::dir_ = nullptr;
+
+TEST_F(PolygonFillTest, FillsASquareAndATrapezoidAtTheDepthSpacing) {
+    const double top = mapY(1.0);
+    struct Case {
+        const char* name;
+        double topWest;
+        double topEast;
+    };
+    // South side 5..6 E along the equator, north side along 1 N.
+    const Case cases[] = {{"square", 5.0, 6.0}, {"trapezoid", 5.2, 5.8}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        planner.plan->clearPlan();
+        planner.polygon->clearPolygon();
+        addVertex(5.0, 0.0);
+        addVertex(6.0, 0.0);
+        addVertex(c.topEast, 1.0);
+        addVertex(c.topWest, 1.0);
+        planner.fillPolygon(false);
+
+        // Lines at 0, 0.1296 ... 8 * 0.1296 = 1.037; the next would pass 1 N.
+        const std::vector<Point> w = waypoints();
+        ASSERT_EQ(w.size(), 18u);
+        for (int i = 0; i < 9; ++i) {
+            SCOPED_TRACE(i);
+            const Point& a = w[static_cast<std::size_t>(2 * i)];
+            const Point& b = w[static_cast<std::size_t>(2 * i + 1)];
+            const double y = i * kSpacing;
+            EXPECT_NEAR(a.y, y, 1e-5);
+            EXPECT_NEAR(b.y, y, 1e-5);
+            // Clipped to the sides from line 1 on (line 0 is the first edge).
+            const double west = 5.0 + (c.topWest - 5.0) * y / top;
+            const double east = 6.0 + (c.topEast - 6.0) * y / top;
+            // Even lines run west to east, odd ones back.
+            EXPECT_NEAR(i % 2 == 0 ? a.x : b.x, west, 1e-5);
+            EXPECT_NEAR(i % 2 == 0 ? b.x : a.x, east, 1e-5);
+        }
+        const std::string text = takeOutput();
+        EXPECT_EQ(text.find("WARNING"), std::string::npos);
+        EXPECT_NE(text.find("\n\n POLYFILL 2\n"), std::string::npos);
+        EXPECT_NE(text.find("\n\nLINE 1   SPACING 0.1296\nDIST FROM FIRST "), std::string::npos);
+        EXPECT_EQ(countOf(text, "After get line 2 \n"), 9);
+    }
+}
+
+TEST_F(PolygonFillTest, ShallowWaterWarningsAsTheLinesShrink) {
+    // A triangle 2 degrees tall: the stored line grows shorter than 0.2 from
+    // line 14 and shorter than 0.1 at line 16, which ends the fill.
+    addVertex(5.0, 0.0);
+    addVertex(6.0, 0.0);
+    addVertex(5.5, 2.0);
+    planner.fillPolygon(false);
+    const std::string text = takeOutput();
+    const std::string limited =
+        "****************      WARNING       ******************\n"
+        "************* TESSARIN HAS LIMITED *****************\n"
+        "********* FUNCTIONALITY IN SHALLOW WATER *************\n";
+    const std::string stop =
+        "****************      WARNING       ********************\n"
+        "*********** TESSARIN DOES NOT OPERATE ****************\n"
+        "****************** AT THIS SCALE ***********************\n";
+    EXPECT_EQ(countOf(text, limited), 3);
+    EXPECT_EQ(countOf(text, limited + stop), 1);
+    EXPECT_EQ(countOf(text, stop), 1);
+    EXPECT_EQ(planner.plan->waypointCount(), 2 * 16);
+    EXPECT_EQ(text.find("\n\nLINE 17 "), std::string::npos);
+}
+
+TEST_F(PolygonFillTest, SecondFillAddsNothingUntilAPickAndTabTurnsTheFirstEdge) {
+    addVertex(5.0, 0.0);
+    addVertex(6.0, 0.0);
+    addVertex(6.0, 1.0);
+    addVertex(5.0, 1.0);
+    planner.fillPolygon(false);
+    ASSERT_EQ(planner.plan->waypointCount(), 18);
+    planner.fillPolygon(false);
+    EXPECT_EQ(planner.plan->waypointCount(), 18);
+
+    // A pick restarts the fill on the first edge.
+    ASSERT_TRUE(planner.polygon->pickVertex(6.0f, 0.0f, 1.0f));
+    planner.fillPolygon(false);
+    std::vector<Point> w = waypoints();
+    ASSERT_EQ(w.size(), 36u);
+    EXPECT_NEAR(w[18].x, 5.0, 1e-9);
+    EXPECT_NEAR(w[18].y, 0.0, 1e-9);
+    EXPECT_NEAR(w[20].y, kSpacing, 1e-5);
+
+    // With the east side as first edge the lines run north-south and advance
+    // west: 8 of them fit in the degree.
+    planner.plan->clearPlan();
+    planner.polygon->rotateFirstVertex();
+    ASSERT_TRUE(planner.polygon->pickVertex(6.0f, 0.0f, 1.0f));
+    planner.fillPolygon(false);
+    w = waypoints();
+    ASSERT_EQ(w.size(), 16u);
+    for (int i = 0; i < 8; ++i) {
+        SCOPED_TRACE(i);
+        const Point& a = w[static_cast<std::size_t>(2 * i)];
+        const Point& b = w[static_cast<std::size_t>(2 * i + 1)];
+        EXPECT_NEAR(a.x, 6.0 - i * kSpacing, 1e-5);
+        EXPECT_NEAR(b.x, 6.0 - i * kSpacing, 1e-5);
+        // Clipped to the south and north sides, alternately northward and southward.
+        EXPECT_NEAR(i % 2 == 0 ? a.y : b.y, 0.0, 1e-9);
+        EXPECT_NEAR(i % 2 == 0 ? b.y : a.y, mapY(1.0), 1e-9);
+    }
+}
+
+TEST_F(PolygonFillTest, SpacingThatIsNotPositiveEndsTheFill) {
+    struct Case {
+        const char* name;
+        double lat0;
+        double lon0;
+    };
+    const Case cases[] = {{"no data", 20.0, 5.0}, {"land", 1.0, 13.0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        planner.plan->clearPlan();
+        planner.polygon->clearPolygon();
+        addVertex(c.lon0, c.lat0);
+        addVertex(c.lon0 + 1.0, c.lat0);
+        addVertex(c.lon0 + 1.0, c.lat0 + 1.0);
+        addVertex(c.lon0, c.lat0 + 1.0);
+        takeOutput();
+        planner.fillPolygon(false);
+        // The first line stands; none is laid backwards over it.
+        EXPECT_EQ(planner.plan->waypointCount(), 2);
+        const std::string text = takeOutput();
+        EXPECT_NE(text.find("FILL STOPPED: spacing -"), std::string::npos) << text;
+        EXPECT_EQ(text.find("\n\nLINE 1 "), std::string::npos);
+    }
+}
+
+TEST_F(PolygonFillTest, ReportsProgressAndKeepsItOffStandardOutput) {
+    addVertex(5.0, 0.0);
+    addVertex(6.0, 0.0);
+    addVertex(6.0, 1.0);
+    addVertex(5.0, 1.0);
+    planner.fillPolygon(false);
+    std::vector<std::string> expected = {"begin Fill 160"};
+    for (int i = 1; i <= 9; ++i) expected.push_back("step " + std::to_string(i));
+    expected.push_back("end");
+    EXPECT_EQ(progress.calls, expected);
+
+    // The same fill without the recording sink prints the same console lines.
+    std::ostringstream out2;
+    NullTextureSink sink2;
+    PlannerState other(out2, sink2, dir_->path());
+    NullProgress quiet;
+    other.setProgress(&quiet);
+    for (const PolygonVertex* v = planner.polygon->first();; v = v->next) {
+        other.polygon->addVertex(v->x, v->y, v->lat);
+        if (v->next == planner.polygon->first()) break;
+    }
+    const std::string before = out.str().substr(out.str().find("\n\n POLYFILL 2\n"));
+    out2.str("");
+    other.fillPolygon(false);
+    EXPECT_EQ(out2.str().substr(out2.str().find("\n\n POLYFILL 2\n")), before);
+}
+
+TEST_F(PolygonFillTest, EmptyPolygonOrDegenerateFirstEdgeLaysNothing) {
+    takeOutput();
+    planner.fillPolygon(true);
+    EXPECT_TRUE(planner.plan->empty());
+    EXPECT_EQ(takeOutput(), "");
+    addVertex(5.0, 0.0);
+    planner.fillPolygon(false);
+    addVertex(5.0, 0.0);
+    addVertex(6.0, 1.0);
+    planner.fillPolygon(false);
+    EXPECT_TRUE(planner.plan->empty());
+}
+
+}  // namespace
+}  // namespace tessarin
