@@ -53,6 +53,9 @@ struct AppState {
     bool statsDirty = false;
     bool showStats = false;
     bool editorVisible = true;
+    // Departure of an exported route, ISO 8601, typed in the "Export"
+    // submenu; empty means the time of the export.
+    char exportDeparture[32] = {};
     float globeLon = 180.0f;
     float globeLat = 0.0f;
 };

@@ -2,6 +2,8 @@
 
 #include <imgui.h>
 
+#include <ctime>
+#include <iostream>
 #include <ostream>
 
 #include "app/AppState.hpp"
@@ -9,6 +11,7 @@
 #include "app/Stopwatch.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "ui/ExportMenu.hpp"
 
 namespace tessarin {
 
@@ -21,6 +24,14 @@ const MenuItem kFileItems[] = {
     {"Save polygon", MenuCommand::SavePolygon},
     {"Load shapefile", MenuCommand::LoadShapefile},
 };
+
+const MenuItem kExportItems[] = {
+    {"Route as RTZ...", MenuCommand::ExportRtz},
+    {"Route as GPX...", MenuCommand::ExportGpx},
+    {"Layers as GeoJSON...", MenuCommand::ExportGeoJson},
+};
+
+const Menu kExportMenu = {"Export", kExportItems, sizeof kExportItems / sizeof kExportItems[0]};
 
 const MenuItem kPlanItems[] = {
     {"Add Waypts", MenuCommand::AddWaypoints},     {"Edit Waypts", MenuCommand::EditWaypoints},
@@ -41,6 +52,8 @@ const Menu kMenus[] = {
     {"AutoTransit", kTransitItems, sizeof kTransitItems / sizeof kTransitItems[0]},
 };
 
+// Index of the "File" menu in kMenus: the "Export" submenu follows its items.
+constexpr std::size_t kFileMenu = 0;
 // Index of the "Plan" menu in kMenus: opening it hides the statistics window.
 constexpr std::size_t kPlanMenu = 1;
 
@@ -105,6 +118,8 @@ const Menu* mainMenus(std::size_t& count) {
     return kMenus;
 }
 
+const Menu& exportMenu() { return kExportMenu; }
+
 const FileFilter& csvFilter() {
     static const FileFilter filter{"Comma-separated values files (*.csv)", "*.csv"};
     return filter;
@@ -166,6 +181,17 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
             break;
         case MenuCommand::LegTransitAbut: planTransit(c, true, true); break;
         case MenuCommand::LegTransitUnmap: planTransit(c, true, false); break;
+        // Exports report on standard error: standard output carries only
+        // the console lines of the planner.
+        case MenuCommand::ExportRtz:
+            exportFromMenu(ExportFormat::Rtz, c.planner, c.chooser, c.app.exportDeparture, std::time(nullptr), std::cerr);
+            break;
+        case MenuCommand::ExportGpx:
+            exportFromMenu(ExportFormat::Gpx, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
+            break;
+        case MenuCommand::ExportGeoJson:
+            exportFromMenu(ExportFormat::GeoJson, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
+            break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -193,6 +219,16 @@ MenuCommand drawMainMenu(AppState& app) {
             if (m == kPlanMenu) app.showStats = false;
             for (std::size_t i = 0; i < menus[m].count; ++i) {
                 if (ImGui::MenuItem(menus[m].items[i].label)) clicked = menus[m].items[i].command;
+            }
+            if (m == kFileMenu && ImGui::BeginMenu(kExportMenu.label)) {
+                for (std::size_t i = 0; i < kExportMenu.count; ++i) {
+                    if (ImGui::MenuItem(kExportMenu.items[i].label)) clicked = kExportMenu.items[i].command;
+                }
+                ImGui::Separator();
+                ImGui::SetNextItemWidth(ImGui::GetFontSize() * 12.0f);
+                ImGui::InputTextWithHint("Departure (UTC)", "now, or 2026-12-08T18:00:00Z", app.exportDeparture,
+                                         sizeof app.exportDeparture);
+                ImGui::EndMenu();
             }
             ImGui::EndMenu();
         }

@@ -38,6 +38,9 @@ enum class MenuCommand {
     LegTransitAbut,
     LegTransitUnmap,
     Stats,
+    ExportRtz,
+    ExportGpx,
+    ExportGeoJson,
 };
 
 struct MenuItem {
@@ -53,6 +56,9 @@ struct Menu {
 
 // The three menus with items, in bar order.
 const Menu* mainMenus(std::size_t& count);
+
+// The "Export" submenu, drawn after the items of "File".
+const Menu& exportMenu();
 
 // The dialogs' filters.
 const FileFilter& csvFilter();

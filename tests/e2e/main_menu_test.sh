@@ -5,7 +5,8 @@
 # "Delete Plan" and "Load plan" of that file bring the waypoints back with the
 # view centred on them; "Stats" opens the statistics and leaves the bar;
 # "Edit Waypts" shows the point editor, and a latitude typed there and
-# "Enter" move the waypoint (saved again to check it).
+# "Enter" move the waypoint (saved again to check it); "Export" > "Route as
+# RTZ..." writes the route.
 set -euo pipefail
 exe=$1
 src=$2
@@ -70,6 +71,19 @@ for f in trip.csv LL_trip.csv trip.cvt trip_Report.txt; do
   [ -s "$W/$f" ] || fail "Save plan as... did not write $f"
 done
 [ "$(grep -c . "$W/LL_trip.csv")" -eq 2 ] || fail "LL_trip.csv does not hold the two waypoints"
+
+# File > Export > Route as RTZ...: the submenu opens beside "File" on hover;
+# the route is written under the typed name with the extension added.
+gui_click "$FILE_X" "$BAR_Y"
+xdotool mousemove $((FILE_X + 20)) "$(item_y 6)"
+sleep 0.6
+gui_click $((FILE_X + 230)) "$(item_y 6)"
+sleep 1
+xdotool type --delay 40 trip
+gui_key Return
+for i in $(seq 1 50); do [ -s "$W/trip.rtz" ] && break; sleep 0.1; done
+[ -s "$W/trip.rtz" ] || { screenshot "$W/export.png"; fail "Export > Route as RTZ... did not write trip.rtz"; }
+grep -q 'name="WP 002"' "$W/trip.rtz" || fail "trip.rtz does not hold the second waypoint"
 
 # Delete Plan, pan away, then Load plan: the waypoints come back and the view
 # centres on them (the leg's middle at the window's centre, swath around it).

@@ -1,0 +1,61 @@
+#include "ui/ExportMenu.hpp"
+
+#include <algorithm>
+#include <cctype>
+
+#include "app/PlannerState.hpp"
+#include "area/SurveyPolygon.hpp"
+#include "plan/IsoTime.hpp"
+#include "plan/LayerExport.hpp"
+#include "plan/RouteExport.hpp"
+#include "plan/SurveyPlan.hpp"
+
+namespace tessarin {
+
+const FileFilter& exportFilter(ExportFormat format) {
+    static const FileFilter rtz{"RTZ route files (*.rtz)", "*.rtz"};
+    static const FileFilter gpx{"GPX files (*.gpx)", "*.gpx"};
+    static const FileFilter geojson{"GeoJSON files (*.geojson)", "*.geojson"};
+    switch (format) {
+        case ExportFormat::Rtz: return rtz;
+        case ExportFormat::Gpx: return gpx;
+        case ExportFormat::GeoJson: break;
+    }
+    return geojson;
+}
+
+std::string withExportExtension(const std::string& path, ExportFormat format) {
+    const std::string extension = exportFilter(format).pattern.substr(1);  // ".rtz"
+    if (path.size() > extension.size()) {
+        std::string tail = path.substr(path.size() - extension.size());
+        std::transform(tail.begin(), tail.end(), tail.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (tail == extension) return path;
+    }
+    return path + extension;
+}
+
+ExportResult exportFromMenu(ExportFormat format, PlannerState& planner, FileChooser& chooser,
+                            const std::string& departureText, std::time_t nowUtc, std::ostream& report) {
+    std::time_t depart = nowUtc;
+    // A departure that cannot be read is refused before the dialog, so the
+    // route is not written with a time the user did not ask for.
+    if (format == ExportFormat::Rtz && !departureText.empty() && !parseIsoUtc(departureText, depart)) {
+        ExportResult r{false, "Departure is not an ISO 8601 time (2026-12-08T18:00:00Z): " + departureText};
+        report << r.message << "\n";
+        return r;
+    }
+    const std::string chosen = chooser.saveFile(exportFilter(format));
+    if (chosen.empty()) return {};
+    const std::string path = withExportExtension(chosen, format);
+    ExportResult r;
+    switch (format) {
+        case ExportFormat::Rtz: r = exportRouteRtz(*planner.plan, path, depart); break;
+        case ExportFormat::Gpx: r = exportRouteGpx(*planner.plan, path); break;
+        case ExportFormat::GeoJson: r = exportLayersGeoJson(*planner.plan, planner.polygon.get(), path); break;
+    }
+    report << r.message << "\n";
+    return r;
+}
+
+}  // namespace tessarin
