@@ -37,21 +37,21 @@ GridSource::~GridSource() {
     if (dataset_) GDALClose(GDALDataset::ToHandle(dataset_));
 }
 
-std::unique_ptr<GridSource> GridSource::open(const std::string& spec, std::string& error) {
+std::unique_ptr<GridSource> GridSource::open(const std::string& datasetName, std::string& error) {
     initialiseGdal();
     CPLErrorReset();
-    GDALDataset* dataset = GDALDataset::FromHandle(GDALOpenEx(spec.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
+    GDALDataset* dataset = GDALDataset::FromHandle(GDALOpenEx(datasetName.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY,
                                                               nullptr, nullptr, nullptr));
     if (!dataset) {
-        error = "cannot open " + spec + lastGdalError();
+        error = "cannot open " + datasetName + lastGdalError();
         return nullptr;
     }
     std::unique_ptr<GridSource> grid(new GridSource);
-    grid->spec_ = spec;
+    grid->datasetName_ = datasetName;
     grid->dataset_ = dataset;
     if (dataset->GetRasterCount() < 1) {
         // A NetCDF file with several variables opens as a list of them.
-        error = spec + " holds no raster band (for a NetCDF file name the variable: NETCDF:\"file.nc\":elevation)";
+        error = datasetName + " holds no raster band (for a NetCDF file name the variable: NETCDF:\"file.nc\":elevation)";
         return nullptr;
     }
     grid->band_ = dataset->GetRasterBand(1);
@@ -59,20 +59,20 @@ std::unique_ptr<GridSource> GridSource::open(const std::string& spec, std::strin
     grid->rows_ = dataset->GetRasterYSize();
     double gt[6];
     if (dataset->GetGeoTransform(gt) != CE_None) {
-        error = spec + " has no georeferencing (pixel size and corner)";
+        error = datasetName + " has no georeferencing (pixel size and corner)";
         return nullptr;
     }
     if (gt[2] != 0.0 || gt[4] != 0.0) {
-        error = spec + " is rotated or sheared; only north-up longitude/latitude grids can be read";
+        error = datasetName + " is rotated or sheared; only north-up longitude/latitude grids can be read";
         return nullptr;
     }
     if (!(gt[1] > 0.0) || !(gt[5] < 0.0)) {
-        error = spec + " does not run west to east and north to south (GDAL turns NetCDF grids north-up "
+        error = datasetName + " does not run west to east and north to south (GDAL turns NetCDF grids north-up "
                        "unless GDAL_NETCDF_BOTTOMUP=NO is set)";
         return nullptr;
     }
     if (const OGRSpatialReference* srs = dataset->GetSpatialRef(); srs && srs->IsProjected()) {
-        error = spec + " is in a projected coordinate system; a longitude/latitude grid is needed";
+        error = datasetName + " is in a projected coordinate system; a longitude/latitude grid is needed";
         return nullptr;
     }
     grid->west_ = gt[0];
@@ -81,7 +81,7 @@ std::unique_ptr<GridSource> GridSource::open(const std::string& spec, std::strin
     grid->dy_ = -gt[5];
     if (grid->west_ < -540.0 || grid->east() > 540.0 || grid->north_ > 90.0 + grid->dy_ ||
         grid->south() < -90.0 - grid->dy_) {
-        error = spec + " does not look like a longitude/latitude grid (it spans " + std::to_string(grid->west_) +
+        error = datasetName + " does not look like a longitude/latitude grid (it spans " + std::to_string(grid->west_) +
                 " .. " + std::to_string(grid->east()) + " east, " + std::to_string(grid->south()) + " .. " +
                 std::to_string(grid->north_) + " north)";
         return nullptr;
@@ -141,7 +141,7 @@ bool GridSource::readValues(int col, int row, int count, int rowCount, float* ou
     const CPLErr result = band_->RasterIO(GF_Read, col, row, count, rowCount, out, count, rowCount, GDT_Float32,
                                           sizeof(float), static_cast<GSpacing>(lineStride * sizeof(float)), nullptr);
     if (result != CE_None) {
-        error = "cannot read " + spec_ + lastGdalError();
+        error = "cannot read " + datasetName_ + lastGdalError();
         return false;
     }
     cleanValues(out, count, rowCount, lineStride);
@@ -154,7 +154,7 @@ bool GridSource::readBytes(int col, int row, int count, int rowCount, std::uint8
     const CPLErr result = band_->RasterIO(GF_Read, col, row, count, rowCount, out, count, rowCount, GDT_Byte, 1,
                                           static_cast<GSpacing>(lineStride), nullptr);
     if (result != CE_None) {
-        error = "cannot read " + spec_ + lastGdalError();
+        error = "cannot read " + datasetName_ + lastGdalError();
         return false;
     }
     return true;

@@ -23,9 +23,9 @@ public:
 
     // Opens the first band of a dataset. Null with a message in error when
     // GDAL cannot open it or it is not a plain longitude/latitude grid.
-    static std::unique_ptr<GridSource> open(const std::string& spec, std::string& error);
+    static std::unique_ptr<GridSource> open(const std::string& datasetName, std::string& error);
 
-    const std::string& spec() const { return spec_; }
+    const std::string& datasetName() const { return datasetName_; }
     int cols() const { return cols_; }
     int rows() const { return rows_; }
     double west() const { return west_; }
@@ -60,7 +60,7 @@ private:
     GridSource() = default;
     void cleanValues(float* out, int count, int rowCount, std::size_t lineStride) const;
 
-    std::string spec_;
+    std::string datasetName_;
     GDALDataset* dataset_ = nullptr;
     GDALRasterBand* band_ = nullptr;
     int cols_ = 0;
