@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReporter.hpp"
 #include "earth/TextureSink.hpp"
 #include "earth/TileStore.hpp"
 #include "plan/PlanFiles.hpp"
@@ -69,34 +70,20 @@ void BM_LoadPlan(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadPlan)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration so the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
+void printRatios(const tessarin::bench::RatioReporter::Times& times) {
+    const auto small = times.find("BM_LoadPlan/10000");
+    const auto large = times.find("BM_LoadPlan/100000");
+    if (small != times.end() && large != times.end() && small->second > 0) {
+        std::cout << "time per line, 100,000 lines / 10,000 lines: "
+                  << (large->second / 100000.0) / (small->second / 10000.0) << "\n";
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto small = times_.find("BM_LoadPlan/10000");
-        const auto large = times_.find("BM_LoadPlan/100000");
-        if (small != times_.end() && large != times_.end() && small->second > 0) {
-            std::cout << "time per line, 100,000 lines / 10,000 lines: "
-                      << (large->second / 100000.0) / (small->second / 10000.0) << "\n";
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tessarin::bench::RatioReporter reporter(printRatios);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return 0;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "RatioReporter.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/TextureSink.hpp"
 #include "earth/TileStore.hpp"
@@ -109,34 +110,19 @@ void BM_DepthLookups(benchmark::State& state) {
 }
 BENCHMARK(BM_DepthLookups)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration so the ratio can be printed.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // Plain text: the figures usually end up in logs.
-    RatioReporter() : ConsoleReporter(OO_Tabular) {}
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
+void printRatios(const tessarin::bench::RatioReporter::Times& times) {
+    const auto swaths = times.find("BM_GenerateSwaths");
+    const auto lookups = times.find("BM_DepthLookups");
+    if (swaths != times.end() && lookups != times.end() && lookups->second > 0) {
+        std::cout << "generateSwaths / bare lookups: " << swaths->second / lookups->second << "\n";
     }
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        const auto swaths = times_.find("BM_GenerateSwaths");
-        const auto lookups = times_.find("BM_DepthLookups");
-        if (swaths != times_.end() && lookups != times_.end() && lookups->second > 0) {
-            std::cout << "generateSwaths / bare lookups: " << swaths->second / lookups->second << "\n";
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-};
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
+    tessarin::bench::RatioReporter reporter(printRatios);
     benchmark::RunSpecifiedBenchmarks(&reporter);
     return 0;
 }
