@@ -23,6 +23,7 @@ TilePrefetch::~TilePrefetch() { drop(); }
 
 void TilePrefetch::start(Planned& p) {
     p.result = std::make_shared<CellDecode>();
+    ++decodesStarted_;
     const float lat0 = southOf(p.cell.latIdx), lon0 = westOf(p.cell.lonIdx);
     std::shared_ptr<CellDecode> result = p.result;
     const std::string& root = root_;

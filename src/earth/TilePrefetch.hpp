@@ -55,6 +55,9 @@ public:
     void drop();
     // Planned cells not yet taken or dropped.
     int plannedCount() const { return static_cast<int>(planned_.size()); }
+    // Cells whose decode was started, planned or not: with a plan that
+    // matches the takes, one per take.
+    int decodesStarted() const { return decodesStarted_; }
 
 private:
     struct Planned {
@@ -70,6 +73,7 @@ private:
 
     std::string root_;
     int lookahead_ = 1;
+    int decodesStarted_ = 0;
     std::deque<Planned> planned_;
     DecodePool pool_;  // last: its workers are joined before the plan goes
 };

@@ -83,6 +83,9 @@ public:
     // the other; loads give the same lines, ring and textures either way.
     void setDecodeWorkers(int workers);
     int decodeWorkers();
+    // Cells decoded (data and picture) since the last setDecodeWorkers: a
+    // preload decodes each cell it loads once.
+    int cellDecodes() const { return prefetch_ ? prefetch_->decodesStarted() : 0; }
 
     // Cell indices of a position, with the lookup's arithmetic; false outside
     // the grid.
