@@ -68,35 +68,46 @@ DepthTile::Decoded DepthTile::decode(const std::string& root, int lon0, int lat0
     Decoded d;
     d.name = dataFileName(root, lon0, lat0);
     try {
-        const DecodedImage image = decodePng(d.name);
-        if (image.empty()) {
+        bool wrongSize = false;
+        int reference = 0;
+        const bool read = decodePngRows(
+            d.name,
+            [&](const DecodedImage& header) {
+                d.width = header.width;
+                d.height = header.height;
+                d.sourceBitDepth = header.sourceBitDepth;
+                d.sourcePalette = header.sourcePalette;
+                // Rows are located with the fixed 1919 of a full tile, so a
+                // tile of any other height would be read at the wrong place or
+                // past its end.
+                wrongSize = header.height != kRows || header.width > kMaxWidth;
+                if (wrongSize) return;
+                const std::size_t n = static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
+                d.codes.resize(n);
+                d.coverage.assign(n, 0);
+            },
+            [&](int row, const std::uint8_t* px) {
+                if (wrongSize) return;
+                const std::size_t at = static_cast<std::size_t>(row) * static_cast<std::size_t>(d.width);
+                std::uint16_t* codes = d.codes.data() + at;
+                std::uint8_t* coverage = d.coverage.data() + at;
+                for (int c = 0; c < d.width; ++c, px += 4) {
+                    codes[c] = static_cast<std::uint16_t>(px[0] * 256 + px[1]);
+                    if (px[2] == kReferenceBlue) {
+                        coverage[c] = kReferenceBit;
+                        ++reference;
+                    }
+                }
+            });
+        if (!read) {
+            std::vector<std::uint16_t>().swap(d.codes);
+            std::vector<std::uint8_t>().swap(d.coverage);
+            d.width = d.height = 0;
             d.status = pathExists(d.name) ? Decoded::Status::Unreadable : Decoded::Status::Missing;
             return d;
         }
-        d.width = image.width;
-        d.height = image.height;
-        // Rows are located with the fixed 1919 of a full tile, so a tile of
-        // any other height would be read at the wrong place or past its end.
-        if (image.height != kRows || image.width > kMaxWidth) {
-            d.status = Decoded::Status::WrongSize;
-            return d;
-        }
-        d.sourceBitDepth = image.sourceBitDepth;
-        d.sourcePalette = image.sourcePalette;
-        const std::size_t n = static_cast<std::size_t>(image.width) * static_cast<std::size_t>(image.height);
-        d.codes.resize(n);
-        d.coverage.assign(n, 0);
-        int reference = 0;
-        const std::uint8_t* px = image.rgba.data();
-        for (std::size_t i = 0; i < n; ++i, px += 4) {
-            d.codes[i] = static_cast<std::uint16_t>(px[0] * 256 + px[1]);
-            if (px[2] == kReferenceBlue) {
-                d.coverage[i] = kReferenceBit;
-                ++reference;
-            }
-        }
         d.referencePixels = reference;
-        d.status = Decoded::Status::Ready;
+        d.status = wrongSize ? Decoded::Status::WrongSize : Decoded::Status::Ready;
     } catch (const std::exception&) {
         std::vector<std::uint16_t>().swap(d.codes);
         std::vector<std::uint8_t>().swap(d.coverage);

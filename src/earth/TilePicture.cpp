@@ -38,32 +38,39 @@ TilePicture TilePicture::decode(const std::string& root, float lat0, float lon0)
     p.expectedWidth = narrow ? 960 : 1920;
     p.texWidth = narrow ? kNarrowTex : kWideTex;
     try {
-        const DecodedImage image = decodePng(p.name);
-        if (image.empty()) {
+        const int w = p.expectedWidth;
+        const int texW = p.texWidth;
+        bool wrongSize = false;
+        const bool read = decodePngRows(
+            p.name,
+            [&](const DecodedImage& header) {
+                // Only as many pixels as were decoded may be read: a short or
+                // narrow file cannot be shown (once it has proved readable).
+                wrongSize = header.width < w || header.height < kPictureRows;
+                p.fileWidth = header.width;
+                p.fileHeight = header.height;
+                if (!wrongSize) p.texels.resize(static_cast<std::size_t>(texW) * kTexRows * 3);
+            },
+            [&](int r, const std::uint8_t* src) {
+                if (wrongSize || r >= kPictureRows) return;
+                std::uint8_t* dst = p.texels.data() + static_cast<std::size_t>(r) * texW * 3;
+                for (int c = 0; c < w; ++c, src += 4, dst += 3) {
+                    dst[0] = src[0];
+                    dst[1] = src[1];
+                    dst[2] = src[2];
+                }
+                dst[0] = dst[1] = dst[2] = 255;
+                fillOutside(dst + 3, texW - w - 1);
+            });
+        if (!read) {
+            std::vector<std::uint8_t>().swap(p.texels);
+            p.fileWidth = p.fileHeight = 0;
             p.status = pathExists(p.name) ? Status::Unreadable : Status::Missing;
             return p;
         }
-        // Only as many pixels as were decoded may be read: a short or narrow
-        // file cannot be shown.
-        if (image.width < p.expectedWidth || image.height < kPictureRows) {
+        if (wrongSize) {
             p.status = Status::WrongSize;
-            p.fileWidth = image.width;
-            p.fileHeight = image.height;
             return p;
-        }
-        const int w = p.expectedWidth;
-        const int texW = p.texWidth;
-        p.texels.resize(static_cast<std::size_t>(texW) * kTexRows * 3);
-        for (int r = 0; r < kPictureRows; ++r) {
-            const std::uint8_t* src = image.rgba.data() + static_cast<std::size_t>(r) * image.width * 4;
-            std::uint8_t* dst = p.texels.data() + static_cast<std::size_t>(r) * texW * 3;
-            for (int c = 0; c < w; ++c, src += 4, dst += 3) {
-                dst[0] = src[0];
-                dst[1] = src[1];
-                dst[2] = src[2];
-            }
-            dst[0] = dst[1] = dst[2] = 255;
-            fillOutside(dst + 3, texW - w - 1);
         }
         fillOutside(p.texels.data() + static_cast<std::size_t>(kPictureRows) * texW * 3,
                     (kTexRows - kPictureRows) * texW);
