@@ -71,8 +71,6 @@ void TileStore::setDecodeWorkers(int workers) {
     prefetch_.reset();
 }
 
-int TileStore::decodeWorkers() { return prefetch().workers(); }
-
 TilePrefetch& TileStore::prefetch() {
     // Made on the first load: a store that never loads a tile starts no thread.
     if (!prefetch_)

@@ -82,7 +82,6 @@ public:
     // per core). 0 decodes everything on the loading thread, one file after
     // the other; loads give the same lines, ring and textures either way.
     void setDecodeWorkers(int workers);
-    int decodeWorkers();
     // Cells decoded (data and picture) since the last setDecodeWorkers: a
     // preload decodes each cell it loads once.
     int cellDecodes() const { return prefetch_ ? prefetch_->decodesStarted() : 0; }
