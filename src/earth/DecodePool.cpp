@@ -1,5 +1,6 @@
 #include "earth/DecodePool.hpp"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -14,8 +15,11 @@ public:
 };
 
 int DecodePool::defaultWorkers() {
+    // Past a few workers the loading thread, which installs one cell at a
+    // time, is the bottleneck, and every worker holds a decoded cell ahead.
+    constexpr unsigned kMostWorkers = 4;
     const unsigned cores = std::thread::hardware_concurrency();
-    return cores > 0 ? static_cast<int>(cores) : 1;
+    return static_cast<int>(std::clamp(cores, 1u, kMostWorkers));
 }
 
 DecodePool::DecodePool(int workers) {

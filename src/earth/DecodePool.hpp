@@ -20,7 +20,7 @@ public:
     class Job;
     using JobHandle = std::shared_ptr<Job>;
 
-    // One worker per core, at least one.
+    // One worker per core, at least one and at most four.
     static int defaultWorkers();
 
     // workers <= 0 starts no thread. Fewer workers start when the system

@@ -3,9 +3,9 @@
 // time on a DecodePool while the loading thread installs the cells before
 // them. The loading thread takes each cell's decode as it reaches the cell,
 // so installs (console lines, ring, textures) keep the order and the thread
-// they have without decoding ahead. Every decode also reads a cell's data
-// tile and picture tile at once: the picture on a worker, the data on the
-// taking thread.
+// they have without decoding ahead. A cell's data tile and picture tile are
+// two jobs, so that even a load nobody planned reads both at once: the taking
+// thread runs whichever job no worker has started.
 
 #include <deque>
 #include <memory>
