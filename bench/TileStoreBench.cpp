@@ -18,6 +18,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "earth/DepthTile.hpp"
@@ -266,6 +267,22 @@ void BM_DecodePicturePng(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodePicturePng)->Unit(benchmark::kMillisecond);
 
+// The floor of a load that reads both files at once on this machine: the two
+// bare decodes on two threads, sharing the cores' caches and memory.
+void BM_DecodeBothAtOnce(benchmark::State& state) {
+    const std::string data = world().dataFile, picture = world().pictureFile;
+    for (auto _ : state) {
+        tessarin::DecodedImage pictureImage;
+        std::thread worker([&] { pictureImage = tessarin::decodePng(picture); });
+        const tessarin::DecodedImage dataImage = tessarin::decodePng(data);
+        worker.join();
+        if (dataImage.empty() || pictureImage.empty()) std::abort();
+        benchmark::DoNotOptimize(dataImage.rgba.data());
+        benchmark::DoNotOptimize(pictureImage.rgba.data());
+    }
+}
+BENCHMARK(BM_DecodeBothAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Sets how many decode workers the store uses (0: none, everything on the
 // calling thread); a negative count leaves the store's default.
 void useDecodeWorkers(TileStore& tiles, int workers) {
@@ -364,6 +381,11 @@ int main(int argc, char** argv) {
     if (data != t.end() && picture != t.end())
         ratio("BM_LoadCellThroughStore/real_time",
               data->second >= picture->second ? "BM_DecodePng" : "BM_DecodePicturePng");
+    // What the store adds to that floor, and what running two decodes at once
+    // costs each of them.
+    ratio("BM_LoadCellThroughStore/real_time", "BM_DecodeBothAtOnce/real_time");
+    if (data != t.end() && picture != t.end())
+        ratio("BM_DecodeBothAtOnce/real_time", data->second >= picture->second ? "BM_DecodePng" : "BM_DecodePicturePng");
     ratio("BM_PreloadLine12/-1/real_time", "BM_PreloadLine12/0/real_time");
     benchmark::Shutdown();
     return 0;
