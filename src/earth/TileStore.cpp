@@ -275,7 +275,8 @@ bool TileStore::loadTilesOnArc(const double* arcLon, const double* arcY, int cou
         addVisit(visits, CellIndex{la, lo});
         return true;
     });
-    const PlanScope plan(prefetch(), plannedLoads(visits, true));
+    TilePrefetch& decodes = prefetch();
+    const PlanScope plan(decodes, decodes.workers() > 0 ? plannedLoads(visits, true) : std::vector<CellIndex>{});
     NullProgress quiet;
     ProgressStage stage(progress ? *progress : quiet, "Loading tiles", toRead);
     long read = 0;
@@ -344,7 +345,8 @@ void TileStore::loadTilesAlongLine(float lat1, float lon1, float lat2, float lon
     // The cells the walk below will read are decoded ahead, several at once.
     std::vector<CellIndex> visits;
     forEachCell([&](int latIdx, int lonIdx) { addVisit(visits, CellIndex{latIdx, lonIdx}); });
-    const PlanScope plan(prefetch(), plannedLoads(visits, false));
+    TilePrefetch& decodes = prefetch();
+    const PlanScope plan(decodes, decodes.workers() > 0 ? plannedLoads(visits, false) : std::vector<CellIndex>{});
     forEachCell([&](int latIdx, int lonIdx) {
         if (!record(latIdx, lonIdx).loaded) ensureTile(latIdx, lonIdx);
     });

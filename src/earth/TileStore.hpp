@@ -79,8 +79,9 @@ public:
     void releaseAllTiles();
 
     // Threads that decode tile files beside the loading thread (default: one
-    // per core). 0 decodes everything on the loading thread, one file after
-    // the other; loads give the same lines, ring and textures either way.
+    // per core). 0 decodes each cell on the loading thread when it is
+    // reached, one file after the other, nothing ahead; loads give the same
+    // lines, ring and textures either way.
     void setDecodeWorkers(int workers);
     // Cells decoded (data and picture) since the last setDecodeWorkers: a
     // preload decodes each cell it loads once.
