@@ -10,23 +10,31 @@ constexpr std::uint8_t kReferenceBit = 0x40;
 constexpr std::uint8_t kOverlapBit = 0x10;
 constexpr std::uint8_t kPassBit = 0x20;
 
-constexpr float kRed[3] = {1.0f, 0.0f, 0.0f};
-constexpr float kYellow[3] = {1.0f, 1.0f, 0.0f};
-constexpr float kDarkCyan[3] = {0.0f, 0.7f, 0.7f};
-constexpr float kCyan[3] = {0.0f, 1.0f, 1.0f};
+// Each colour as the current colour a drawing leaves behind, and as the bytes
+// of the colour array. 0.7 of 255 is 178.5 in exact arithmetic, but 0.7f is a
+// hair less: 178, as the rasteriser mostly wrote it for point-by-point dots
+// (it wrote 179 for some runs of them, so no choice matches every old frame).
+struct Colour {
+    float rgb[3];
+    std::uint8_t rgba[4];
+};
+constexpr Colour kRed{{1.0f, 0.0f, 0.0f}, {255, 0, 0, 255}};
+constexpr Colour kYellow{{1.0f, 1.0f, 0.0f}, {255, 255, 0, 255}};
+constexpr Colour kDarkCyan{{0.0f, 0.7f, 0.7f}, {0, 178, 178, 255}};
+constexpr Colour kCyan{{0.0f, 1.0f, 1.0f}, {0, 255, 255, 255}};
 
 }  // namespace
 
 void CoverageDotCache::build(const DepthTile& tile, float lon0, const float* bandY, Dots& dots) {
     dots.xy.clear();
-    dots.rgb.clear();
-    std::copy(kRed, kRed + 3, dots.lastRgb);
+    dots.rgba.clear();
+    std::copy(kRed.rgb, kRed.rgb + 3, dots.lastRgb);
     if (!tile.hasRows() || tile.width <= 0) return;
     // The products and sums are the ones the point-by-point drawing made, in
     // single precision and in the same order, so every dot lands on the same
     // pixel as before.
     const float columnStep = 8.0f / static_cast<float>(tile.width);
-    const float* colour = kRed;
+    const Colour* colour = &kRed;
     for (int c = 0; c < tile.width; c += 4) {
         const float x = lon0 + static_cast<float>(c) * columnStep;
         for (int k = 0; k < 20; ++k) {
@@ -39,19 +47,19 @@ void CoverageDotCache::build(const DepthTile& tile, float lon0, const float* ban
                 const std::uint8_t v = tile.coverageRow(row)[c];
                 if (v == 0) continue;
                 if (v & kReferenceBit) {
-                    colour = kYellow;
+                    colour = &kYellow;
                 } else if (v & kOverlapBit) {
-                    colour = kDarkCyan;
+                    colour = &kDarkCyan;
                 } else if (v & kPassBit) {
-                    colour = kCyan;
+                    colour = &kCyan;
                 }
                 dots.xy.push_back(x);
                 dots.xy.push_back(bandY[k] + static_cast<float>(r) * rowStep);
-                dots.rgb.insert(dots.rgb.end(), colour, colour + 3);
+                dots.rgba.insert(dots.rgba.end(), colour->rgba, colour->rgba + 4);
             }
         }
     }
-    std::copy(colour, colour + 3, dots.lastRgb);
+    std::copy(colour->rgb, colour->rgb + 3, dots.lastRgb);
 }
 
 const CoverageDotCache::Dots& CoverageDotCache::dotsOf(int cell, const DepthTile& tile, float lon0,

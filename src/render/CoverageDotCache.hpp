@@ -23,8 +23,8 @@ public:
     static constexpr int kBandEdges = 21;
 
     struct Dots {
-        std::vector<float> xy;    // x, y of each dot, in drawing order
-        std::vector<float> rgb;   // the colour each dot is drawn in
+        std::vector<float> xy;            // x, y of each dot, in drawing order
+        std::vector<std::uint8_t> rgba;   // the colour each dot is drawn in, opaque
         // The colour in force after the last dot (red when there is none):
         // the current colour a walk drawing point by point leaves behind.
         float lastRgb[3] = {1.0f, 0.0f, 0.0f};

@@ -229,7 +229,7 @@ void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon)
             glPushMatrix();
             shiftAcrossDateLine(viewCentreLon, lonIdx);
             glVertexPointer(2, GL_FLOAT, 0, dots.xy.data());
-            glColorPointer(3, GL_FLOAT, 0, dots.rgb.data());
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, dots.rgba.data());
             glDrawArrays(GL_POINTS, 0, dots.count());
             glPopMatrix();
         }
