@@ -1,8 +1,7 @@
 #pragma once
-// The coverage dots drawn point by point, walking every resident tile's
-// coverage bytes in each frame: how the coverage view drew them before its
-// dots were kept between frames. Tests compare the kept dots' pixels with it
-// and the frame benchmark measures against it.
+// The coverage dots drawn point by point from the coverage bytes in every
+// frame, as the coverage view drew them before its dots were kept: the
+// reference for pixel comparisons and the benchmark's baseline.
 
 namespace tessarin {
 class PlannerState;
