@@ -344,8 +344,8 @@ int main(int argc, char** argv) {
     const auto ratio = [](const char* name, const char* baseline) {
         const double m = median(frameMs[name]);
         const double b = median(frameMs[baseline]);
-        std::printf("  %-22s %8.2f ms  %6.1f frames/s  ratio to %-20s %6.2f\n", name, m, m > 0.0 ? 1000.0 / m : 0.0,
-                    baseline, b > 0.0 ? m / b : 0.0);
+        if (m <= 0.0 || b <= 0.0) return;  // left out by a filter
+        std::printf("  %-22s %8.2f ms  %6.1f frames/s  ratio to %-20s %6.2f\n", name, m, 1000.0 / m, baseline, m / b);
     };
     std::printf("\nCoverage view against baselines of the same run:\n");
     ratio("frame, coverage view", "frame, plan view");
