@@ -11,9 +11,10 @@ constexpr std::uint8_t kOverlapBit = 0x10;
 constexpr std::uint8_t kPassBit = 0x20;
 
 // Each colour as the current colour a drawing leaves behind, and as the bytes
-// of the colour array. 0.7 of 255 is 178.5 in exact arithmetic, but 0.7f is a
-// hair less: 178, as the rasteriser mostly wrote it for point-by-point dots
-// (it wrote 179 for some runs of them, so no choice matches every old frame).
+// of the colour array. 0.7 of 255 is 178.5 in exact arithmetic and 0.7f a
+// hair less, so 178. Points drawn one by one with 0.7 came out as 178 or as
+// 179 depending on how the rasteriser batched them, so no byte matches every
+// old frame; the bytes give the same colour in every frame.
 struct Colour {
     float rgb[3];
     std::uint8_t rgba[4];

@@ -163,13 +163,13 @@ Pattern randomBytes(unsigned seed, unsigned colourOneIn = 1) {
 }
 
 TEST_F(CoverageDotCacheTest, KeptDotsDrawTheWalksPixels) {
-    struct TileSpec {
+    struct TileSetup {
         int latIdx, lonIdx, width, height;
         Pattern pattern;
     };
     struct Case {
         const char* what;
-        std::vector<TileSpec> tiles;
+        std::vector<TileSetup> tiles;
         float lon, lat, zoom;
         bool anyDots;
     };
@@ -194,7 +194,7 @@ TEST_F(CoverageDotCacheTest, KeptDotsDrawTheWalksPixels) {
     };
     for (const Case& c : cases) {
         planner->tiles.releaseAllTiles();
-        for (const TileSpec& t : c.tiles) place(t.latIdx, t.lonIdx, t.width, t.height, t.pattern);
+        for (const TileSetup& t : c.tiles) place(t.latIdx, t.lonIdx, t.width, t.height, t.pattern);
         view(c.lon, c.lat, c.zoom);
         const Frame kept = expectSameAsWalk(c.what);
         bool anyDots = false;
