@@ -61,6 +61,28 @@ public:
         return getDepthLoading(lon, lat, elevation);
     }
 
+    // getDepth for a reader that must leave the store as it is, such as a
+    // worker thread: resident cells and cells known to have no data tile
+    // answer exactly as getDepth does; a cell getDepth would try to load
+    // answers NeedsLoad (elevation 5.0) and is not touched.
+    enum class Peek { Found, NoData, NeedsLoad };
+    Peek peekDepth(double lon, double lat, float& elevation) const {
+        int la = 0, lo = 0;
+        if (lat < 66.0 && cellOf(lon, lat, la, lo)) {
+            const TileRecord& rec = record(la, lo);
+            if (rec.loaded && rec.tile) {
+                elevation = rec.tile->elevationInCell(lon, lat);
+                return Peek::Found;
+            }
+            if (!rec.loaded && !rec.missing) {
+                elevation = 5.0f;
+                return Peek::NeedsLoad;
+            }
+        }
+        elevation = 5.0f;
+        return Peek::NoData;
+    }
+
     // Makes the cell resident if it is not.
     void ensureTile(int latIdx, int lonIdx);
 
