@@ -44,30 +44,17 @@ public:
         return coverage_[cellIndex(lon, lat)];
     }
 
-    // elevationAt for a point that the tile grid has placed in this tile's
-    // cell (|lat - lat0| and |lon - lon0| below a few hundred degrees after
-    // the longitude wrap, never NaN), where the guards of pixelOffset cannot
-    // change a result and are left out. Same cell, same arithmetic: dividing
-    // by a power of two such as the store's 8 degrees is exact, so it is done
-    // as a multiplication.
+    // elevationAt and coverageAt for a point that the tile grid has placed
+    // in this tile's cell (|lat - lat0| and |lon - lon0| below a few hundred
+    // degrees after the longitude wrap, never NaN), where the guards of
+    // pixelOffset cannot change a result and are left out. Same pixel, same
+    // arithmetic: dividing by a power of two such as the store's 8 degrees
+    // is exact, so it is done as a multiplication.
     float elevationInCell(double lon, double lat) const {
-        if (!hasRows()) return 0.0f;
-        if (lon < -180.0) lon += 360.0;
-        if (lon >= 180.0) lon -= 360.0;
-        const float rowProduct = static_cast<float>(lat - lat0) * static_cast<float>(height);
-        const float colProduct = static_cast<float>(lon - lon0) * static_cast<float>(width);
-        int rowOffset, colOffset;
-        if (span == 8.0) {
-            rowOffset = static_cast<int>(static_cast<double>(rowProduct) * 0.125);
-            colOffset = static_cast<int>(static_cast<double>(colProduct) * 0.125);
-        } else {
-            rowOffset = static_cast<int>(static_cast<double>(rowProduct) / span);
-            colOffset = static_cast<int>(static_cast<double>(colProduct) / span);
-        }
-        const int row = std::clamp((kRows - 1) - rowOffset, 0, height - 1);
-        const int col = std::clamp(colOffset, 0, width - 1);
-        return elevationOfCode(codes_[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                                      static_cast<std::size_t>(col)]);
+        return hasRows() ? elevationOfCode(codes_[indexInCell(lon, lat)]) : 0.0f;
+    }
+    std::uint8_t coverageInCell(double lon, double lat) const {
+        return hasRows() ? coverage_[indexInCell(lon, lat)] : std::uint8_t{0};
     }
 
     static float elevationOfCode(std::uint16_t code) { return static_cast<float>(code) / 3.0f - 12000.0f; }
@@ -144,6 +131,23 @@ private:
         degrees = std::clamp(degrees, -1.0e5, 1.0e5);
         const float product = static_cast<float>(degrees) * static_cast<float>(pixels);
         return static_cast<int>(static_cast<double>(product) / span);
+    }
+    std::size_t indexInCell(double lon, double lat) const {
+        if (lon < -180.0) lon += 360.0;
+        if (lon >= 180.0) lon -= 360.0;
+        const float rowProduct = static_cast<float>(lat - lat0) * static_cast<float>(height);
+        const float colProduct = static_cast<float>(lon - lon0) * static_cast<float>(width);
+        int rowOffset, colOffset;
+        if (span == 8.0) {
+            rowOffset = static_cast<int>(static_cast<double>(rowProduct) * 0.125);
+            colOffset = static_cast<int>(static_cast<double>(colProduct) * 0.125);
+        } else {
+            rowOffset = static_cast<int>(static_cast<double>(rowProduct) / span);
+            colOffset = static_cast<int>(static_cast<double>(colProduct) / span);
+        }
+        const int row = std::clamp((kRows - 1) - rowOffset, 0, height - 1);
+        const int col = std::clamp(colOffset, 0, width - 1);
+        return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) + static_cast<std::size_t>(col);
     }
     std::size_t cellIndex(double lon, double lat) const {
         return static_cast<std::size_t>(rowOf(lat)) * static_cast<std::size_t>(width) +

@@ -99,7 +99,7 @@ public:
         if (!cellOf(lon, lat, la, lo)) return false;
         const TileRecord& rec = record(la, lo);
         if (!rec.loaded || !rec.tile) return false;
-        value = rec.tile->coverageAt(lon, lat);
+        value = rec.tile->coverageInCell(lon, lat);
         return true;
     }
 
