@@ -36,6 +36,49 @@ constexpr double kSin5 = 0.087155742;
 
 float secantOf(double latDeg) { return static_cast<float>(1.0 / std::cos(latDeg * kSwathPi / 180.0)); }
 
+// The bisection for one side's swath edge, from the track point (x, y map
+// plane; lat degrees) towards (nx, ny) at the nominal width (map units):
+// six depth probes between an inner and an outer point, each asking whether
+// the floor there is deep enough for the half-swath to reach f * W.
+struct EdgeSearch {
+    static constexpr int kSteps = 6;
+    double ox, oLat, ix, iLat;
+    float nominalWidth;
+    // The depth test uses the secant at the outer point, while the nominal
+    // width was scaled by the secant at the leg's first waypoint: off the
+    // equator the side towards the equator therefore reaches a little less.
+    float k;
+    float f = 1.0f;
+    float s = 0.5f;
+    float d = 0.0f;
+
+    EdgeSearch(double x, double y, double lat, float nx, float ny, float width, float half)
+        : ox(x + static_cast<double>(nx * width)),
+          oLat(static_cast<float>(latitudeFromMapY(y + static_cast<double>(ny * width)))),
+          ix(x),
+          iLat(lat),
+          nominalWidth(width),
+          k(secantOf(oLat) * half) {}
+
+    double midLon() const { return (ox + ix) * 0.5; }
+    double midLat() const { return (oLat + iLat) * 0.5; }  // latitudes averaged, not map y
+    void step(float depth) {
+        const double mx = midLon();
+        const double mLat = midLat();
+        d = depth;
+        if (f * nominalWidth * kMetresPerDegreeEdge / k > -d) {
+            ox = mx;  // too shallow for the half-swath to reach f * W
+            oLat = mLat;
+            f -= s;
+        } else {
+            ix = mx;
+            iLat = mLat;
+            f += s;
+        }
+        s *= 0.5f;
+    }
+};
+
 }  // namespace
 
 SurveyPlan::SurveyPlan(TileStore& tiles, std::ostream& out, float depthMultiplier, float turnRadiusMetres,
@@ -406,6 +449,8 @@ struct SurveyPlan::PlanLookup {
     SurveyPlan& plan;
     float operator()(double lon, double lat) { return plan.depthAt(lon, lat); }
     static constexpr bool stopped() { return false; }
+    // A probe may load a tile, so the order of probes is kept.
+    static constexpr bool kBothSidesAtOnce = false;
 };
 
 struct SurveyPlan::WorkerLookup {
@@ -419,6 +464,8 @@ struct SurveyPlan::WorkerLookup {
         return elevation;
     }
     bool stopped() const { return needsLoad; }
+    // Probes never load here: their order changes nothing.
+    static constexpr bool kBothSidesAtOnce = true;
 };
 
 std::size_t SurveyPlan::straightLegsOnWorkers(std::vector<double>& averages) {
@@ -534,8 +581,25 @@ float SurveyPlan::legSwath(Waypoint& w, bool fromTurns, double& averageElevation
         const float m = swathMultiplierAt(d);
         const float nominalWidth = d * sec0 * m / -kMetresPerDegreeNominal;
         float edge = 0.0f;
-        const float reachR = edgeReach(x, y, lat, nx, ny, nominalWidth, m, edge, depthAt);
-        const float reachL = edgeReach(x, y, lat, -nx, -ny, nominalWidth, m, edge, depthAt);
+        float reachR = 0.0f, reachL = 0.0f;
+        if constexpr (Lookup::kBothSidesAtOnce) {
+            // The two searches interleaved: each probe waits on the one
+            // before it on its own side only, so the processor can work on
+            // both at once.
+            EdgeSearch right(x, y, lat, nx, ny, nominalWidth, m * 0.5f);
+            EdgeSearch left(x, y, lat, -nx, -ny, nominalWidth, m * 0.5f);
+            for (int k = 0; k < EdgeSearch::kSteps; ++k) {
+                const float dr = depthAt(right.midLon(), right.midLat());
+                const float dl = depthAt(left.midLon(), left.midLat());
+                right.step(dr);
+                left.step(dl);
+            }
+            reachR = right.f * nominalWidth;
+            reachL = left.f * nominalWidth;
+        } else {
+            reachR = edgeReach(x, y, lat, nx, ny, nominalWidth, m, edge, depthAt);
+            reachL = edgeReach(x, y, lat, -nx, -ny, nominalWidth, m, edge, depthAt);
+        }
 
         w.rightX[i] = x + reachR * nx;
         w.rightY[i] = y + reachR * ny;
@@ -557,36 +621,10 @@ float SurveyPlan::legSwath(Waypoint& w, bool fromTurns, double& averageElevation
 template <typename Lookup>
 float SurveyPlan::edgeReach(double x, double y, double lat, float nx, float ny, float nominalWidth, float multiplier,
                             float& edgeElevation, Lookup& depthAt) const {
-    const float half = multiplier * 0.5f;
-    double ox = x + static_cast<double>(nx * nominalWidth);
-    double oLat = static_cast<float>(latitudeFromMapY(y + static_cast<double>(ny * nominalWidth)));
-    double ix = x;
-    double iLat = lat;
-    // The depth test uses the secant at the outer point, while the nominal
-    // width was scaled by the secant at the leg's first waypoint: off the
-    // equator the side towards the equator therefore reaches a little less.
-    const float k = secantOf(oLat) * half;
-
-    float f = 1.0f;
-    float s = 0.5f;
-    float d = 0.0f;
-    for (int i = 0; i < 6; ++i) {
-        const double mx = (ox + ix) * 0.5;
-        const double mLat = (oLat + iLat) * 0.5;  // latitudes averaged, not map y
-        d = depthAt(mx, mLat);
-        if (f * nominalWidth * kMetresPerDegreeEdge / k > -d) {
-            ox = mx;  // too shallow for the half-swath to reach f * W
-            oLat = mLat;
-            f -= s;
-        } else {
-            ix = mx;
-            iLat = mLat;
-            f += s;
-        }
-        s *= 0.5f;
-    }
-    edgeElevation = d;
-    return f * nominalWidth;
+    EdgeSearch side(x, y, lat, nx, ny, nominalWidth, multiplier * 0.5f);
+    for (int i = 0; i < EdgeSearch::kSteps; ++i) side.step(depthAt(side.midLon(), side.midLat()));
+    edgeElevation = side.d;
+    return side.f * nominalWidth;
 }
 
 float SurveyPlan::legLengthKm(const Waypoint& w) {
