@@ -1,6 +1,7 @@
 #include "earth/DepthTile.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 
@@ -27,6 +28,12 @@ DepthTile::DepthTile(double lon0In, double lat0In, double spanIn, int slotIn)
 
 DepthTile::~DepthTile() { release(); }
 
+std::uint64_t DepthTile::nextCoverageIdentity() {
+    // Tiles may be made on loader threads.
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 std::string DepthTile::dataFileName(const std::string& root, int lon0, int lat0) {
     char name[64];
     std::snprintf(name, sizeof name, "Tile_8png_d/BD_8_%d_%d_1920.png", lon0, lat0);
@@ -47,6 +54,7 @@ void DepthTile::release() {
     std::vector<std::uint16_t>().swap(codes_);
     std::vector<std::uint8_t>().swap(coverage_);
     for (auto& grid : fine) grid.reset();
+    ++coverageVersion_;
     width = 0;
     height = 0;
     referencePixels = 0;

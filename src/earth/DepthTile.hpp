@@ -92,7 +92,11 @@ public:
     }
 
     std::uint16_t* codeRow(int row) { return codes_.data() + static_cast<std::size_t>(row) * width; }
-    std::uint8_t* coverageRow(int row) { return coverage_.data() + static_cast<std::size_t>(row) * width; }
+    // Handing out a writable row counts as a coverage change (see coverageVersion).
+    std::uint8_t* coverageRow(int row) {
+        ++coverageVersion_;
+        return coverage_.data() + static_cast<std::size_t>(row) * width;
+    }
     const std::uint8_t* coverageRow(int row) const { return coverage_.data() + static_cast<std::size_t>(row) * width; }
     bool hasRows() const { return !codes_.empty(); }
 
@@ -109,6 +113,18 @@ public:
     // Makes the zero-filled sub-grid of square subCol + 8 * subRow unless it
     // exists; false outside 0..7.
     bool allocateFine(int subRow, int subCol);
+
+    // ---- Coverage changes ----
+    // Drawings made from the coverage bytes (the coverage dots) remake
+    // themselves when the pair (coverageIdentity, coverageVersion) differs
+    // from the one they were made from. The version moves with allocate,
+    // release, markCoarse and every writable coverageRow; a writer that keeps
+    // a row pointer and writes through it after a frame has been drawn calls
+    // coverageChanged. The identity is unique to this tile object in the
+    // process, so a tile loaded where another was freed is never taken for it.
+    void coverageChanged() { ++coverageVersion_; }
+    std::uint64_t coverageVersion() const { return coverageVersion_; }
+    std::uint64_t coverageIdentity() const { return coverageIdentity_; }
 
     // Fine sub-grid of one-degree square k (0..63), null until made.
     std::unique_ptr<std::uint8_t[]> fine[kFineGrids];
@@ -156,6 +172,9 @@ private:
 
     std::vector<std::uint16_t> codes_;
     std::vector<std::uint8_t> coverage_;
+    std::uint64_t coverageVersion_ = 0;
+    const std::uint64_t coverageIdentity_ = nextCoverageIdentity();
+    static std::uint64_t nextCoverageIdentity();
 };
 
 }  // namespace tessarin

@@ -219,6 +219,9 @@ bool TileStore::buildCoverageTexture(int latIdx, int lonIdx) {
     if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) return false;
     const TileRecord& rec = record(latIdx, lonIdx);
     if (!rec.loaded || !rec.tile) return false;
+    // Whoever asks for the texture has changed the coverage: the dots drawn
+    // from it are remade too.
+    rec.tile->coverageChanged();
     const DepthTile& tile = *rec.tile;
 
     // The texture takes the shape of the picture of the same slot, so that
