@@ -2,7 +2,10 @@
 // 1900 x 950 GLUT window with 24 resident tiles and a 50-leg plan, against an
 // empty frame (clear and swap) in the same window and run. Each iteration is
 // one frame finished with glFinish; the medians and their ratios are printed
-// at the end.
+// at the end. The coverage view is also set against the plan view, and its
+// kept dots against the same dots drawn by walking the coverage bytes, first
+// with the scene's own coverage, then with dense coverage (a third of the
+// bytes reference, swath passes and overlaps across every tile).
 //
 // Needs an X display: xvfb-run -a -s "-screen 0 1920x1080x24" bench_FrameBench
 
@@ -34,6 +37,7 @@
 #include "render/GlTextureSink.hpp"
 #include "render/MapView.hpp"
 #include "render/SceneRenderer.hpp"
+#include "support/CoverageDotWalk.hpp"
 #include "support/TempDir.hpp"
 #include "support/TileWriter.hpp"
 
@@ -189,6 +193,67 @@ void BM_PartCoverageDots(benchmark::State& state) {
     recordFrames(state, "part: coverage dots", partFrame);
 }
 
+void BM_PartCoverageDotsByWalk(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    currentPart = [](SceneRenderer& s) {
+                     glDisable(GL_DEPTH_TEST);
+                     test::drawCoverageDotsByWalk(*scene->planner, s, scene->app.viewCentreLon);
+                 };
+    recordFrames(state, "part: dots by walk", partFrame);
+}
+
+// Reference pixels in blocks, swath passes in stripes, overlaps where the
+// stripes cross: about two bytes in three carry a dot.
+void makeCoverageDense() {
+    TileStore& tiles = scene->planner->tiles;
+    for (int la = 0; la < TileStore::kLatCells; ++la) {
+        for (int lo = 0; lo < TileStore::kLonCells; ++lo) {
+            TileRecord& rec = tiles.record(la, lo);
+            if (!rec.loaded || !rec.tile) continue;
+            DepthTile& t = *rec.tile;
+            for (int r = 0; r < t.height; ++r) {
+                std::uint8_t* b = t.coverageRow(r);
+                for (int c = 0; c < t.width; ++c) {
+                    const bool reference = (r / 64 + c / 64) % 3 == 0;
+                    const bool pass = (r + c) % 300 < 150;
+                    const bool cross = (r - c + 3000) % 400 < 100;
+                    b[c] = static_cast<std::uint8_t>((reference ? 0x40 : 0) | (pass || cross ? 0x21 : 0) |
+                                                     (pass && cross ? 0x10 : 0));
+                }
+            }
+            tiles.buildCoverageTexture(la, lo);
+        }
+    }
+    // The first frame remakes the dots of every tile; keep it out.
+    setView(-40.0f, 15.0f, 60.0f, true);
+    scene->cycle->frame();
+    glFinish();
+}
+
+void BM_DenseFrameCoverageView(benchmark::State& state) {
+    static bool made = false;
+    if (!made) makeCoverageDense();
+    made = true;
+    setView(-40.0f, 15.0f, 60.0f, true);
+    recordFrames(state, "dense: coverage view", [] { scene->cycle->frame(); });
+}
+void BM_DensePartCoverageDots(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    currentPart = [](SceneRenderer& s) {
+                     glDisable(GL_DEPTH_TEST);
+                     s.drawCoverageDots(scene->app.viewCentreY, scene->app.viewCentreLon);
+                 };
+    recordFrames(state, "dense: coverage dots", partFrame);
+}
+void BM_DensePartCoverageDotsByWalk(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    currentPart = [](SceneRenderer& s) {
+                     glDisable(GL_DEPTH_TEST);
+                     test::drawCoverageDotsByWalk(*scene->planner, s, scene->app.viewCentreLon);
+                 };
+    recordFrames(state, "dense: dots by walk", partFrame);
+}
+
 // The same tile pictures with mipmaps (the picture textures are uploaded
 // without them): how much of the tile cost is sampling 2048-texel textures
 // shrunk four to eight times. Runs last, as it changes the textures.
@@ -217,6 +282,10 @@ BENCHMARK(BM_PartOverview)->Iterations(50)->UseManualTime()->Unit(benchmark::kMi
 BENCHMARK(BM_PartTiles)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartPlan)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartCoverageDots)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameCoverageView)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensePartCoverageDots)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensePartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartTilesMipmapped)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 double median(std::vector<double> v) {
@@ -263,13 +332,26 @@ int main(int argc, char** argv) {
     std::printf("\nMedian milliseconds per frame (1900 x 950, 24 resident tiles, 50 legs):\n");
     for (const char* name : {"empty frame", "frame, default view", "frame, plan view", "frame, coverage view",
                              "part: clear only", "part: graticule", "part: overview pictures", "part: tile pictures",
-                             "part: plan and polygon", "part: coverage dots", "part: tiles, mipmapped"}) {
+                             "part: plan and polygon", "part: coverage dots", "part: dots by walk",
+                             "dense: coverage view", "dense: coverage dots", "dense: dots by walk",
+                             "part: tiles, mipmapped"}) {
         const auto it = frameMs.find(name);
         if (it == frameMs.end() || it->second.empty()) continue;
         const double m = median(it->second);
         std::printf("  %-22s %8.2f ms  %6.1f frames/s  ratio to empty frame %6.2f\n", name, m, 1000.0 / m,
                     empty > 0.0 ? m / empty : 0.0);
     }
+    const auto ratio = [](const char* name, const char* baseline) {
+        const double m = median(frameMs[name]);
+        const double b = median(frameMs[baseline]);
+        if (m <= 0.0 || b <= 0.0) return;  // left out by a filter
+        std::printf("  %-22s %8.2f ms  %6.1f frames/s  ratio to %-20s %6.2f\n", name, m, 1000.0 / m, baseline, m / b);
+    };
+    std::printf("\nCoverage view against baselines of the same run:\n");
+    ratio("frame, coverage view", "frame, plan view");
+    ratio("part: coverage dots", "part: dots by walk");
+    ratio("dense: coverage view", "frame, plan view");
+    ratio("dense: coverage dots", "dense: dots by walk");
     benchmark::Shutdown();
     return 0;
 }

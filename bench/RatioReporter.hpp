@@ -21,9 +21,14 @@ public:
     explicit RatioReporter(std::function<void(const Times&)> printRatios)
         : ConsoleReporter(OO_Tabular), printRatios_(std::move(printRatios)) {}
 
+    // With --benchmark_repetitions the fastest repetition is kept: on a
+    // shared machine the slower ones measure the neighbours.
     void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& r : runs)
-            if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedRealTime();
+        for (const Run& r : runs) {
+            if (r.run_type != Run::RT_Iteration) continue;
+            const auto [it, fresh] = times_.emplace(r.benchmark_name(), r.GetAdjustedRealTime());
+            if (!fresh && r.GetAdjustedRealTime() < it->second) it->second = r.GetAdjustedRealTime();
+        }
         ConsoleReporter::ReportRuns(runs);
     }
     void Finalize() override {

@@ -1,6 +1,7 @@
 #include "earth/DepthTile.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <exception>
@@ -21,23 +22,18 @@ namespace {
 constexpr std::uint8_t kReferenceBit = 0x40;
 constexpr std::uint8_t kReferenceBlue = 3;
 
-// trunc(offset * pixels / span) with the product in single precision and the
-// division in double. Far-off and NaN offsets are first brought to a size
-// whose float and int conversions are defined; the callers' clamps then put
-// them on the tile's edge.
-int pixelOffset(double degrees, int pixels, double span) {
-    if (!(degrees == degrees)) degrees = 0.0;
-    degrees = std::clamp(degrees, -1.0e5, 1.0e5);
-    const float product = static_cast<float>(degrees) * static_cast<float>(pixels);
-    return static_cast<int>(static_cast<double>(product) / span);
-}
-
 }  // namespace
 
 DepthTile::DepthTile(double lon0In, double lat0In, double spanIn, int slotIn)
     : slot(slotIn), lon0(lon0In), lat0(lat0In), span(spanIn) {}
 
 DepthTile::~DepthTile() { release(); }
+
+std::uint64_t DepthTile::nextCoverageIdentity() {
+    // Tiles may be made on loader threads.
+    static std::atomic<std::uint64_t> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+}
 
 std::string DepthTile::dataFileName(const std::string& root, int lon0, int lat0) {
     char name[64];
@@ -59,6 +55,7 @@ void DepthTile::release() {
     std::vector<std::uint16_t>().swap(codes_);
     std::vector<std::uint8_t>().swap(coverage_);
     for (auto& grid : fine) grid.reset();
+    ++coverageVersion_;
     width = 0;
     height = 0;
     referencePixels = 0;
@@ -143,6 +140,7 @@ bool DepthTile::install(Decoded&& d, std::ostream& out) {
     height = d.height;
     codes_ = std::move(d.codes);
     coverage_ = std::move(d.coverage);
+    coverageChanged();
     referencePixels = d.referencePixels;
     out << "Multibeam pixels " << referencePixels << "\n";
     return true;
@@ -150,37 +148,6 @@ bool DepthTile::install(Decoded&& d, std::ostream& out) {
 
 bool DepthTile::loadData(const std::string& root, std::ostream& out) {
     return install(decode(root, static_cast<int>(lon0), static_cast<int>(lat0)), out);
-}
-
-int DepthTile::rowOf(double lat) const {
-    if (height <= 0) return 0;
-    const int row = (kRows - 1) - pixelOffset(lat - lat0, height, span);
-    // Through the depth lookup the point is inside the tile and only the
-    // north edge can give -1; direct callers may ask anywhere, so the row is
-    // kept inside the rows that exist.
-    return std::clamp(row, 0, height - 1);
-}
-
-int DepthTile::colOf(double lon) const {
-    if (width <= 0) return 0;
-    // Longitude 180 is the west edge of the first cell (the lookup sends it
-    // there), so it must read as -180 here too.
-    if (lon < -180.0) lon += 360.0;
-    if (lon >= 180.0) lon -= 360.0;
-    const int col = pixelOffset(lon - lon0, width, span);
-    return std::clamp(col, 0, width - 1);
-}
-
-float DepthTile::elevationAt(double lon, double lat) const {
-    if (!hasRows()) return 0.0f;
-    const std::size_t i = static_cast<std::size_t>(rowOf(lat)) * static_cast<std::size_t>(width) +
-                          static_cast<std::size_t>(colOf(lon));
-    return static_cast<float>(codes_[i]) / 3.0f - 12000.0f;
-}
-
-std::uint8_t DepthTile::coverageAt(double lon, double lat) const {
-    if (!hasRows()) return 0;
-    return coverageRow(rowOf(lat))[colOf(lon)];
 }
 
 // ---- Coverage marks ----------------------------------------------------------

@@ -78,21 +78,7 @@ TilePrefetch& TileStore::prefetch() {
     return *prefetch_;
 }
 
-bool TileStore::cellOf(double lon, double lat, int& latIdx, int& lonIdx) {
-    // The first test also rejects NaN; the second keeps the int conversion
-    // defined for absurd longitudes, which are outside the grid anyway.
-    if (!(lat >= -96.0) || !(std::fabs(lon) < 1.0e6) || lat >= 1.0e6) return false;
-    const int la = static_cast<int>(lat + 96.0) / 8;
-    int lo = static_cast<int>(lon + 180.0 + 360.0) / 8;
-    if (lo >= kLonCells) lo -= kLonCells;
-    if (lo > kLonCells - 1) lo -= kLonCells;
-    if (lo < 0 || lo > kLonCells - 1 || la < 0 || la > kLatCells - 1) return false;
-    latIdx = la;
-    lonIdx = lo;
-    return true;
-}
-
-bool TileStore::getDepth(double lon, double lat, float& elevation) {
+bool TileStore::getDepthLoading(double lon, double lat, float& elevation) {
     elevation = 5.0f;
     if (lat >= 66.0) return false;
     int la = 0, lo = 0;
@@ -196,15 +182,6 @@ void TileStore::loadOverviewTiles() {
     }
 }
 
-bool TileStore::getCoverage(double lon, double lat, std::uint16_t& value) const {
-    int la = 0, lo = 0;
-    if (!cellOf(lon, lat, la, lo)) return false;
-    const TileRecord& rec = record(la, lo);
-    if (!rec.loaded || !rec.tile) return false;
-    value = rec.tile->coverageAt(lon, lat);
-    return true;
-}
-
 DepthTile* TileStore::residentTile(double lon, double lat) {
     int la = 0, lo = 0;
     if (!cellOf(lon, lat, la, lo)) return nullptr;
@@ -221,6 +198,9 @@ bool TileStore::buildCoverageTexture(int latIdx, int lonIdx) {
     if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) return false;
     const TileRecord& rec = record(latIdx, lonIdx);
     if (!rec.loaded || !rec.tile) return false;
+    // Whoever asks for the texture has changed the coverage: the dots drawn
+    // from it are remade too.
+    rec.tile->coverageChanged();
     const DepthTile& tile = *rec.tile;
 
     // The texture takes the shape of the picture of the same slot, so that

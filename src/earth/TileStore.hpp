@@ -5,6 +5,7 @@
 // 8 * lonIdx - 180). Longitudes and latitudes are degrees; elevations metres,
 // negative below sea level.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <ostream>
@@ -47,7 +48,41 @@ public:
 
     // Elevation in metres at (lon, lat) degrees; loads the cell's tile when
     // needed. False, with elevation 5.0, when no data tile answers.
-    bool getDepth(double lon, double lat, float& elevation);
+    // Long operations make millions of these calls, nearly all on resident
+    // tiles: that case is answered here, inline; the rest goes the long way.
+    bool getDepth(double lon, double lat, float& elevation) {
+        int la = 0, lo = 0;
+        if (lat < 66.0 && cellOf(lon, lat, la, lo)) {
+            const TileRecord& rec = record(la, lo);
+            if (rec.loaded && rec.tile) {
+                elevation = rec.tile->elevationInCell(lon, lat);
+                return true;
+            }
+        }
+        return getDepthLoading(lon, lat, elevation);
+    }
+
+    // getDepth for a reader that must leave the store as it is, such as a
+    // worker thread: resident cells and cells known to have no data tile
+    // answer exactly as getDepth does; a cell getDepth would try to load
+    // answers NeedsLoad (elevation 5.0) and is not touched.
+    enum class Peek { Found, NoData, NeedsLoad };
+    Peek peekDepth(double lon, double lat, float& elevation) const {
+        int la = 0, lo = 0;
+        if (lat < 66.0 && cellOf(lon, lat, la, lo)) {
+            const TileRecord& rec = record(la, lo);
+            if (rec.loaded && rec.tile) {
+                elevation = rec.tile->elevationInCell(lon, lat);
+                return Peek::Found;
+            }
+            if (!rec.loaded && !rec.missing) {
+                elevation = 5.0f;
+                return Peek::NeedsLoad;
+            }
+        }
+        elevation = 5.0f;
+        return Peek::NoData;
+    }
 
     // Makes the cell resident if it is not.
     void ensureTile(int latIdx, int lonIdx);
@@ -60,7 +95,14 @@ public:
 
     // Coverage byte at (lon, lat); false (value untouched) when the cell is
     // not resident. Never loads a tile.
-    bool getCoverage(double lon, double lat, std::uint16_t& value) const;
+    bool getCoverage(double lon, double lat, std::uint16_t& value) const {
+        int la = 0, lo = 0;
+        if (!cellOf(lon, lat, la, lo)) return false;
+        const TileRecord& rec = record(la, lo);
+        if (!rec.loaded || !rec.tile) return false;
+        value = rec.tile->coverageInCell(lon, lat);
+        return true;
+    }
 
     // Uploads the cell's coverage grid to its slot's coverage texture.
     bool buildCoverageTexture(int latIdx, int lonIdx);
@@ -89,7 +131,20 @@ public:
 
     // Cell indices of a position, with the lookup's arithmetic; false outside
     // the grid.
-    static bool cellOf(double lon, double lat, int& latIdx, int& lonIdx);
+    static bool cellOf(double lon, double lat, int& latIdx, int& lonIdx) {
+        // The first test also rejects NaN; the second keeps the int
+        // conversion defined for absurd longitudes, which are outside the
+        // grid anyway.
+        if (!(lat >= -96.0) || !(std::fabs(lon) < 1.0e6) || lat >= 1.0e6) return false;
+        const int la = static_cast<int>(lat + 96.0) / 8;
+        int lo = static_cast<int>(lon + 180.0 + 360.0) / 8;
+        if (lo >= kLonCells) lo -= kLonCells;
+        if (lo > kLonCells - 1) lo -= kLonCells;
+        if (lo < 0 || lo > kLonCells - 1 || la < 0 || la > kLatCells - 1) return false;
+        latIdx = la;
+        lonIdx = lo;
+        return true;
+    }
 
     TileRecord& record(int latIdx, int lonIdx) { return records_[latIdx * kLonCells + lonIdx]; }
     const TileRecord& record(int latIdx, int lonIdx) const { return records_[latIdx * kLonCells + lonIdx]; }
@@ -113,6 +168,9 @@ public:
     const std::string& root() const { return root_; }
 
 private:
+    // getDepth for a cell that is not resident: loads it if it can be.
+    bool getDepthLoading(double lon, double lat, float& elevation);
+
     void uploadPicture(int slot, const TilePicture& picture);
     TilePrefetch& prefetch();
     // The cells, in order, that ensureTile will read when called for each of

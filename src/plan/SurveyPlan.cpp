@@ -1,7 +1,10 @@
 #include "plan/SurveyPlan.hpp"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <system_error>
+#include <thread>
 
 #include "earth/MapProjection.hpp"
 #include "earth/TileStore.hpp"
@@ -32,6 +35,49 @@ constexpr double kCos5 = 0.9961947;
 constexpr double kSin5 = 0.087155742;
 
 float secantOf(double latDeg) { return static_cast<float>(1.0 / std::cos(latDeg * kSwathPi / 180.0)); }
+
+// The bisection for one side's swath edge, from the track point (x, y map
+// plane; lat degrees) towards (nx, ny) at the nominal width (map units):
+// six depth probes between an inner and an outer point, each asking whether
+// the floor there is deep enough for the half-swath to reach f * W.
+struct EdgeSearch {
+    static constexpr int kSteps = 6;
+    double ox, oLat, ix, iLat;
+    float nominalWidth;
+    // The depth test uses the secant at the outer point, while the nominal
+    // width was scaled by the secant at the leg's first waypoint: off the
+    // equator the side towards the equator therefore reaches a little less.
+    float k;
+    float f = 1.0f;
+    float s = 0.5f;
+    float d = 0.0f;
+
+    EdgeSearch(double x, double y, double lat, float nx, float ny, float width, float half)
+        : ox(x + static_cast<double>(nx * width)),
+          oLat(static_cast<float>(latitudeFromMapY(y + static_cast<double>(ny * width)))),
+          ix(x),
+          iLat(lat),
+          nominalWidth(width),
+          k(secantOf(oLat) * half) {}
+
+    double midLon() const { return (ox + ix) * 0.5; }
+    double midLat() const { return (oLat + iLat) * 0.5; }  // latitudes averaged, not map y
+    void step(float depth) {
+        const double mx = midLon();
+        const double mLat = midLat();
+        d = depth;
+        if (f * nominalWidth * kMetresPerDegreeEdge / k > -d) {
+            ox = mx;  // too shallow for the half-swath to reach f * W
+            oLat = mLat;
+            f -= s;
+        } else {
+            ix = mx;
+            iLat = mLat;
+            f += s;
+        }
+        s *= 0.5f;
+    }
+};
 
 }  // namespace
 
@@ -361,22 +407,32 @@ void SurveyPlan::generateSwaths(bool withTurns) {
         w->legStartY = w->marker->y;
     }
 
+    // Straight legs do not depend on one another and go to worker threads
+    // first; legs with turns do (each starts at the previous turn's exit).
+    std::vector<double> early;
+    const std::size_t doneEarly = withTurns ? 0 : straightLegsOnWorkers(early);
+
     double total = 0.0;
     int legs = 0;
-    for (Waypoint* w = first_; w->next; w = w->next) {
+    std::size_t k = 0;
+    for (Waypoint* w = first_; w->next; w = w->next, ++k) {
         double average = 0.0;
-        bool turned = false;
-        if (withTurns && w->next->next) {
-            out_ << "With Turns\n";
-            // Parallel legs have no turn centre; such a waypoint is run
-            // straight through, without a turn.
-            if (computeTurnCentre(*w, turnRadius_)) {
-                computeLegSwath(*w, true, average);
-                appendTurnArc(*w);
-                turned = true;
+        if (k < doneEarly) {
+            average = early[k];
+        } else {
+            bool turned = false;
+            if (withTurns && w->next->next) {
+                out_ << "With Turns\n";
+                // Parallel legs have no turn centre; such a waypoint is run
+                // straight through, without a turn.
+                if (computeTurnCentre(*w, turnRadius_)) {
+                    computeLegSwath(*w, true, average);
+                    appendTurnArc(*w);
+                    turned = true;
+                }
             }
+            if (!turned) computeLegSwath(*w, false, average);
         }
-        if (!turned) computeLegSwath(*w, false, average);
         // A leg too short to be sampled has no mean elevation; it must not
         // turn the plan's mean into NaN.
         if (w->sampleCount > 0) {
@@ -389,7 +445,92 @@ void SurveyPlan::generateSwaths(bool withTurns) {
     for (Waypoint* w = first_; w->next; w = w->next) w->marker->unhighlight();
 }
 
+struct SurveyPlan::PlanLookup {
+    SurveyPlan& plan;
+    float operator()(double lon, double lat) { return plan.depthAt(lon, lat); }
+    static constexpr bool stopped() { return false; }
+    // A probe may load a tile, so the order of probes is kept.
+    static constexpr bool kBothSidesAtOnce = false;
+};
+
+struct SurveyPlan::WorkerLookup {
+    const TileStore& tiles;
+    std::uint64_t lookups = 0;
+    bool needsLoad = false;
+    float operator()(double lon, double lat) {
+        ++lookups;
+        float elevation = 5.0f;
+        if (tiles.peekDepth(lon, lat, elevation) == TileStore::Peek::NeedsLoad) needsLoad = true;
+        return elevation;
+    }
+    bool stopped() const { return needsLoad; }
+    // Probes never load here: their order changes nothing.
+    static constexpr bool kBothSidesAtOnce = true;
+};
+
+std::size_t SurveyPlan::straightLegsOnWorkers(std::vector<double>& averages) {
+    // Below a few hundred samples starting threads costs more than it saves.
+    constexpr int kSamplesWorthThreads = 600;
+    std::vector<Waypoint*> legs;
+    double samples = 0.0;
+    for (Waypoint* w = first_; w->next; w = w->next) {
+        legs.push_back(w);
+        const double dx = w->next->lon - w->lon, dy = w->next->y - w->y;
+        samples += std::min(std::sqrt(dx * dx + dy * dy) * 240.0, static_cast<double>(kMaxStraightSamples));
+    }
+    const unsigned cores = swathWorkers_ > 0 ? swathWorkers_ : std::thread::hardware_concurrency();
+    if (cores < 2 || legs.size() < 2 || !(samples >= kSamplesWorthThreads)) return 0;
+
+    // A leg whose lookups would have loaded a tile is given up, and so is
+    // every leg after it: loading on the calling thread, in plan order, is
+    // what decides the console lines and which tile the ring lets go. The
+    // legs before it made only the lookups the calling thread would have
+    // made, on the same resident tiles, and keep their results.
+    const std::size_t n = legs.size();
+    averages.assign(n, 0.0);
+    std::vector<std::uint64_t> lookups(n, 0);
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> firstBlocked{n};
+    auto work = [&] {
+        for (std::size_t i = next++; i < n && i < firstBlocked.load(); i = next++) {
+            WorkerLookup depth{tiles_};
+            legSwath(*legs[i], false, averages[i], depth);
+            lookups[i] = depth.lookups;
+            if (depth.needsLoad) {
+                std::size_t seen = firstBlocked.load();
+                while (i < seen && !firstBlocked.compare_exchange_weak(seen, i)) {
+                }
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    try {
+        for (unsigned t = 1; t < std::min<std::size_t>(cores, n); ++t) helpers.emplace_back(work);
+    } catch (const std::system_error&) {
+        // No more threads to be had: the ones started and this one share
+        // the legs.
+    }
+    work();
+    for (std::thread& t : helpers) t.join();
+
+    const std::size_t done = std::min(firstBlocked.load(), n);
+    for (std::size_t i = 0; i < done; ++i) depthLookups_ += lookups[i];
+    return done;
+}
+
 float SurveyPlan::computeLegSwath(Waypoint& w, bool fromTurns, double& averageElevation) {
+    PlanLookup depth{*this};
+    return legSwath(w, fromTurns, averageElevation, depth);
+}
+
+float SurveyPlan::findEdgeReach(double x, double y, double lat, float nx, float ny, float nominalWidth,
+                                float multiplier, float& edgeElevation) {
+    PlanLookup depth{*this};
+    return edgeReach(x, y, lat, nx, ny, nominalWidth, multiplier, edgeElevation, depth);
+}
+
+template <typename Lookup>
+float SurveyPlan::legSwath(Waypoint& w, bool fromTurns, double& averageElevation, Lookup& depthAt) const {
     averageElevation = 0.0;
     if (!w.next) return static_cast<float>(kNoSamplesElevation);
     const Waypoint& b = *w.next;
@@ -427,7 +568,7 @@ float SurveyPlan::computeLegSwath(Waypoint& w, bool fromTurns, double& averageEl
     double elevationSum = 0.0;
     float greatest = static_cast<float>(kNoSamplesElevation);
     float area = 0.0f;
-    for (int i = 0; i < samples; ++i) {
+    for (int i = 0; i < samples && !depthAt.stopped(); ++i) {
         const float t = static_cast<float>(i) * step;
         const float x = static_cast<float>(static_cast<double>(t * dx) + x0);
         const float y = t * dy + y0;
@@ -440,8 +581,25 @@ float SurveyPlan::computeLegSwath(Waypoint& w, bool fromTurns, double& averageEl
         const float m = swathMultiplierAt(d);
         const float nominalWidth = d * sec0 * m / -kMetresPerDegreeNominal;
         float edge = 0.0f;
-        const float reachR = findEdgeReach(x, y, lat, nx, ny, nominalWidth, m, edge);
-        const float reachL = findEdgeReach(x, y, lat, -nx, -ny, nominalWidth, m, edge);
+        float reachR = 0.0f, reachL = 0.0f;
+        if constexpr (Lookup::kBothSidesAtOnce) {
+            // The two searches interleaved: each probe waits on the one
+            // before it on its own side only, so the processor can work on
+            // both at once.
+            EdgeSearch right(x, y, lat, nx, ny, nominalWidth, m * 0.5f);
+            EdgeSearch left(x, y, lat, -nx, -ny, nominalWidth, m * 0.5f);
+            for (int k = 0; k < EdgeSearch::kSteps; ++k) {
+                const float dr = depthAt(right.midLon(), right.midLat());
+                const float dl = depthAt(left.midLon(), left.midLat());
+                right.step(dr);
+                left.step(dl);
+            }
+            reachR = right.f * nominalWidth;
+            reachL = left.f * nominalWidth;
+        } else {
+            reachR = edgeReach(x, y, lat, nx, ny, nominalWidth, m, edge, depthAt);
+            reachL = edgeReach(x, y, lat, -nx, -ny, nominalWidth, m, edge, depthAt);
+        }
 
         w.rightX[i] = x + reachR * nx;
         w.rightY[i] = y + reachR * ny;
@@ -460,38 +618,13 @@ float SurveyPlan::computeLegSwath(Waypoint& w, bool fromTurns, double& averageEl
     return greatest;
 }
 
-float SurveyPlan::findEdgeReach(double x, double y, double lat, float nx, float ny, float nominalWidth,
-                                float multiplier, float& edgeElevation) {
-    const float half = multiplier * 0.5f;
-    double ox = x + static_cast<double>(nx * nominalWidth);
-    double oLat = static_cast<float>(latitudeFromMapY(y + static_cast<double>(ny * nominalWidth)));
-    double ix = x;
-    double iLat = lat;
-    // The depth test uses the secant at the outer point, while the nominal
-    // width was scaled by the secant at the leg's first waypoint: off the
-    // equator the side towards the equator therefore reaches a little less.
-    const float k = secantOf(oLat) * half;
-
-    float f = 1.0f;
-    float s = 0.5f;
-    float d = 0.0f;
-    for (int i = 0; i < 6; ++i) {
-        const double mx = (ox + ix) * 0.5;
-        const double mLat = (oLat + iLat) * 0.5;  // latitudes averaged, not map y
-        d = depthAt(mx, mLat);
-        if (f * nominalWidth * kMetresPerDegreeEdge / k > -d) {
-            ox = mx;  // too shallow for the half-swath to reach f * W
-            oLat = mLat;
-            f -= s;
-        } else {
-            ix = mx;
-            iLat = mLat;
-            f += s;
-        }
-        s *= 0.5f;
-    }
-    edgeElevation = d;
-    return f * nominalWidth;
+template <typename Lookup>
+float SurveyPlan::edgeReach(double x, double y, double lat, float nx, float ny, float nominalWidth, float multiplier,
+                            float& edgeElevation, Lookup& depthAt) const {
+    EdgeSearch side(x, y, lat, nx, ny, nominalWidth, multiplier * 0.5f);
+    for (int i = 0; i < EdgeSearch::kSteps; ++i) side.step(depthAt(side.midLon(), side.midLat()));
+    edgeElevation = side.d;
+    return side.f * nominalWidth;
 }
 
 float SurveyPlan::legLengthKm(const Waypoint& w) {

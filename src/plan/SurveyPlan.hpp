@@ -5,9 +5,11 @@
 // "Map units" are map-plane units; elevations are metres, negative below sea
 // level; the turn radius is given in metres.
 
+#include <cstddef>
 #include <cstdint>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "plan/ExtinctionCurve.hpp"
 #include "plan/Waypoint.hpp"
@@ -145,11 +147,29 @@ public:
     }
     float turnRadiusMetres() const { return turnRadius_; }
     std::ostream& out() { return out_; }
+    // Threads that share the straight legs of generateSwaths: 0 (the
+    // default) for one per core, 1 for the calling thread alone.
+    void setSwathWorkers(unsigned threads) { swathWorkers_ = threads; }
     // Depth lookups made by the plan since it was built (for measurements).
     std::uint64_t depthLookupCount() const { return depthLookups_; }
 
 private:
     float depthAt(double lon, double lat);
+    // The depth lookups of one leg: the plan's own, which loads tiles as
+    // they are needed, or a worker thread's, which never loads and notes a
+    // cell that would have needed it.
+    struct PlanLookup;
+    struct WorkerLookup;
+    template <typename Lookup>
+    float legSwath(Waypoint& w, bool fromTurns, double& averageElevation, Lookup& depth) const;
+    template <typename Lookup>
+    float edgeReach(double x, double y, double lat, float nx, float ny, float nominalWidth, float multiplier,
+                    float& edgeElevation, Lookup& depth) const;
+    // Computes the straight legs on worker threads where the machine has the
+    // cores and the plan the work. Returns how many legs, from the first,
+    // hold their final swaths with their mean elevations in averages; the
+    // rest are left to the caller.
+    std::size_t straightLegsOnWorkers(std::vector<double>& averages);
     Waypoint* makeWaypoint(double lon, double y, double lat, float speed, float depthMultiplier);
 
     TileStore& tiles_;
@@ -164,6 +184,7 @@ private:
     float halfMultiplier_;
     float turnRadius_;
     std::uint64_t depthLookups_ = 0;
+    unsigned swathWorkers_ = 0;
 };
 
 }  // namespace tessarin

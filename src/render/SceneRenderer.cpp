@@ -2,6 +2,7 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "app/PlannerState.hpp"
@@ -198,44 +199,45 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
 void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
     TileStore& tiles = planner_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
-    for (int latIdx = kFirstDrawnLatRow; latIdx <= kLastDrawnLatRow; ++latIdx) {
+    // Only the vertex and colour arrays may be read by the draws below,
+    // whatever arrays the rest of the frame leaves enabled.
+    glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    glDisableClientState(GL_INDEX_ARRAY);
+    glDisableClientState(GL_EDGE_FLAG_ARRAY);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    bool anyTile = false;
+    float lastRgb[3] = {1.0f, 1.0f, 1.0f};
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            const int cell = latIdx * TileStore::kLonCells + lonIdx;
             const TileRecord& rec = tiles.record(latIdx, lonIdx);
-            if (!rec.loaded || !rec.tile || !rec.tile->hasRows() || rec.tile->width <= 0) continue;
-            const DepthTile& tile = *rec.tile;
+            const bool drawn = latIdx >= kFirstDrawnLatRow && latIdx <= kLastDrawnLatRow;
+            if (!drawn || !rec.loaded || !rec.tile || !rec.tile->hasRows() || rec.tile->width <= 0) {
+                dots_.forget(cell);
+                continue;
+            }
+            float bandY[CoverageDotCache::kBandEdges];
+            for (int k = 0; k < CoverageDotCache::kBandEdges; ++k)
+                bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
+            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
+            anyTile = true;
+            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
+            if (dots.count() == 0) continue;
             glPushMatrix();
             shiftAcrossDateLine(viewCentreLon, lonIdx);
-            float bandY[21];
-            for (int k = 0; k <= 20; ++k) bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
-            const float columnStep = 8.0f / static_cast<float>(tile.width);
-            glColor3f(1.0f, 0.0f, 0.0f);
-            glBegin(GL_POINTS);
-            for (int c = 0; c < tile.width; c += 4) {
-                const float x = rec.lon0 + static_cast<float>(c) * columnStep;
-                for (int k = 0; k < 20; ++k) {
-                    const float rowStep = (bandY[k + 1] - bandY[k]) / 96.0f;
-                    for (int r = 0; r <= 94; r += 2) {
-                        const int row = DepthTile::kRows - 1 - 96 * k - r;
-                        // A tile shorter than the full 1920 rows has no
-                        // bytes for the rows it lacks.
-                        if (row < 0 || row >= tile.height) continue;
-                        const std::uint8_t v = tile.coverageRow(row)[c];
-                        if (v == 0) continue;
-                        if (v & 0x40) {
-                            glColor3f(1.0f, 1.0f, 0.0f);
-                        } else if (v & 0x10) {
-                            glColor3f(0.0f, 0.7f, 0.7f);
-                        } else if (v & 0x20) {
-                            glColor3f(0.0f, 1.0f, 1.0f);
-                        }
-                        glVertex2f(x, bandY[k] + static_cast<float>(r) * rowStep);
-                    }
-                }
-            }
-            glEnd();
+            glVertexPointer(2, GL_FLOAT, 0, dots.xy.data());
+            glColorPointer(4, GL_UNSIGNED_BYTE, 0, dots.rgba.data());
+            glDrawArrays(GL_POINTS, 0, dots.count());
             glPopMatrix();
         }
     }
+    glPopClientAttrib();
+    // Drawing with a colour array leaves the current colour undefined; the
+    // rest of the frame expects the one the last dot was drawn in.
+    if (anyTile) glColor3fv(lastRgb);
 }
 
 void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {

@@ -11,6 +11,8 @@
 
 #include <string>
 
+#include "render/CoverageDotCache.hpp"
+
 namespace tessarin {
 
 class PlannerState;
@@ -30,8 +32,12 @@ public:
     // Every resident tile's picture (or coverage texture when showCoverage),
     // shifted by 360 degrees near the 180-degree meridian.
     void drawTilePictures(float viewCentreY, float viewCentreLon, bool showCoverage);
-    // One coverage byte in eight of every resident tile as coloured points.
+    // One coverage byte in eight of every resident tile as coloured points,
+    // from dots kept per tile and remade only when its coverage changed.
+    // Leaves the current colour at that of the last dot drawn (red for a
+    // tile without dots; white when no tile has rows).
     void drawCoverageDots(float viewCentreY, float viewCentreLon);
+    const CoverageDotCache& coverageDots() const { return dots_; }
 
     void drawPlanAndPolygon(float zoom, bool showMarkers);
     // Swaths, then (with markers) waypoint squares, legs and arrowheads.
@@ -60,6 +66,7 @@ public:
 private:
     PlannerState& planner_;
     TextPainter& text_;
+    CoverageDotCache dots_;
 };
 
 }  // namespace tessarin
