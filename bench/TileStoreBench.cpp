@@ -1,12 +1,15 @@
 // Costs of the tile store: the depth lookup on resident tiles against a plain
-// array read, loading a data tile against a bare decode of the same file, and
-// the two PNG decoders (lodepng, libpng) on the same file. The ratios are
-// printed at the end of the run.
+// array read, loading a data tile against a bare decode of the same file, the
+// two PNG decoders (lodepng, libpng) on the same file, one cell's load (data
+// and picture) against the longer of its two bare decodes, and a preload of
+// 12 cells along a line with the decode workers against the same preload on
+// the calling thread alone. The ratios are printed at the end of the run.
 
 #include <benchmark/benchmark.h>
 #include <lodepng.h>
 #include <png.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -15,6 +18,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "earth/DepthTile.hpp"
@@ -32,10 +36,57 @@ using tessarin::TileStore;
 // and 0 (one data file copied to each).
 constexpr int kCells[4][2] = {{-4, -8}, {4, -8}, {-4, 0}, {4, 0}};
 
+// The preload line runs along 20 N from 43.5 W to 51.5 E: 12 cells of the
+// band 16..24 N (west edges -44 .. 44), each with a data and a picture tile.
+// Every other cell it touches (the bands either side) has no files.
+constexpr int kLineCells = 12;
+constexpr int kLineWest = -44;
+constexpr int kLineSouth = 16;
+constexpr int kSingleCell[2] = {-4, kLineSouth};  // the cell of the one-load benchmark
+
 struct World {
     tessarin::test::TempDir dir;
-    std::string dataFile;  // the full-size tile at (-4, -8)
+    std::string dataFile;     // the full-size tile at (-4, -8)
+    std::string pictureFile;  // the picture of the cell at (-4, 16)
 };
+
+// A 1920 x 1920 RGB picture shaded like the map's relief pictures: depth
+// colours lit from the north-west over the same kind of sea floor as the
+// data tile, with grain, so that its decode costs what a real one does.
+std::vector<unsigned char> hillShadedPicture() {
+    constexpr int kSide = 1920;
+    std::vector<double> elevationM(static_cast<std::size_t>(kSide) * kSide);
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> grain(-25.0, 25.0);
+    for (int r = 0; r < kSide; ++r)
+        for (int c = 0; c < kSide; ++c)
+            elevationM[static_cast<std::size_t>(r) * kSide + c] =
+                -3800.0 + 1600.0 * std::sin(r / 131.0 + std::cos(c / 97.0)) * std::cos(c / 211.0) +
+                900.0 * std::sin((r + 2 * c) / 37.0) + grain(rng);
+    std::vector<unsigned char> rgb(static_cast<std::size_t>(kSide) * kSide * 3);
+    for (int r = 0; r < kSide; ++r) {
+        for (int c = 0; c < kSide; ++c) {
+            const auto at = [&](int rr, int cc) {
+                rr = std::clamp(rr, 0, kSide - 1);
+                cc = std::clamp(cc, 0, kSide - 1);
+                return elevationM[static_cast<std::size_t>(rr) * kSide + cc];
+            };
+            const double dx = at(r, c + 1) - at(r, c - 1);
+            const double dy = at(r + 1, c) - at(r - 1, c);
+            const double light = std::clamp(0.6 + (dy - dx) / 400.0, 0.0, 1.0);
+            const double depth = std::clamp(-at(r, c) / 6000.0, 0.0, 1.0);
+            unsigned char* px = &rgb[(static_cast<std::size_t>(r) * kSide + c) * 3];
+            px[0] = static_cast<unsigned char>(light * (60.0 + 120.0 * (1.0 - depth)));
+            px[1] = static_cast<unsigned char>(light * (110.0 + 110.0 * (1.0 - depth)));
+            px[2] = static_cast<unsigned char>(light * (170.0 + 80.0 * (1.0 - depth)));
+        }
+    }
+    return rgb;
+}
+
+std::string pictureFileName(const std::string& root, int lon0, int lat0) {
+    return root + "Tile_8png_i/BI_8_" + std::to_string(lon0) + "_" + std::to_string(lat0) + "_1920.png";
+}
 
 // A full 1920 x 1920 data tile with a varied sea floor: long swells, a ridge,
 // small noise, and reference coverage in survey-line stripes, written the way
@@ -72,6 +123,26 @@ World& world() {
         for (int k = 1; k < 4; ++k)
             std::filesystem::copy_file(made->dataFile, DepthTile::dataFileName(made->dir.path(), kCells[k][0], kCells[k][1]));
         std::printf("data tile: %zu bytes compressed\n", png.size());
+
+        lodepng::State pictureState;
+        pictureState.encoder.filter_strategy = LFS_TWO;
+        pictureState.encoder.auto_convert = 0;
+        pictureState.info_raw.colortype = LCT_RGB;
+        pictureState.info_png.color.colortype = LCT_RGB;
+        std::vector<unsigned char> picturePng;
+        if (lodepng::encode(picturePng, hillShadedPicture(), 1920, 1920, pictureState) != 0) std::abort();
+        made->pictureFile = pictureFileName(made->dir.path(), kSingleCell[0], kSingleCell[1]);
+        std::filesystem::create_directories(std::filesystem::path(made->pictureFile).parent_path());
+        if (lodepng::save_file(picturePng, made->pictureFile) != 0) std::abort();
+        std::printf("picture tile: %zu bytes compressed\n", picturePng.size());
+        const auto overwrite = std::filesystem::copy_options::overwrite_existing;
+        for (int k = 0; k < kLineCells; ++k) {
+            const int lon0 = kLineWest + 8 * k;
+            const std::string data = DepthTile::dataFileName(made->dir.path(), lon0, kLineSouth);
+            const std::string picture = pictureFileName(made->dir.path(), lon0, kLineSouth);
+            std::filesystem::copy_file(made->dataFile, data, overwrite);
+            if (picture != made->pictureFile) std::filesystem::copy_file(made->pictureFile, picture, overwrite);
+        }
         return made;
     }();
     return *w;
@@ -225,8 +296,73 @@ void BM_DecodeLibpngSimplified(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeLibpngSimplified)->Unit(benchmark::kMillisecond);
 
+void BM_DecodePicturePng(benchmark::State& state) {
+    const std::string file = world().pictureFile;
+    for (auto _ : state) {
+        const tessarin::DecodedImage image = tessarin::decodePng(file);
+        if (image.empty()) std::abort();
+        benchmark::DoNotOptimize(image.rgba.data());
+    }
+}
+BENCHMARK(BM_DecodePicturePng)->Unit(benchmark::kMillisecond);
+
+// The floor of a load that reads both files at once on this machine: the two
+// bare decodes on two threads, sharing the cores' caches and memory.
+void BM_DecodeBothAtOnce(benchmark::State& state) {
+    const std::string data = world().dataFile, picture = world().pictureFile;
+    for (auto _ : state) {
+        tessarin::DecodedImage pictureImage;
+        std::thread worker([&] { pictureImage = tessarin::decodePng(picture); });
+        const tessarin::DecodedImage dataImage = tessarin::decodePng(data);
+        worker.join();
+        if (dataImage.empty() || pictureImage.empty()) std::abort();
+        benchmark::DoNotOptimize(dataImage.rgba.data());
+        benchmark::DoNotOptimize(pictureImage.rgba.data());
+    }
+}
+BENCHMARK(BM_DecodeBothAtOnce)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Sets how many decode workers the store uses (0: none, everything on the
+// calling thread); a negative count leaves the store's default.
+void useDecodeWorkers(TileStore& tiles, int workers) {
+    if (workers >= 0) tiles.setDecodeWorkers(workers);
+}
+
+// One cell made resident through the store: data and picture read, the
+// picture and coverage textures built and handed to the sink.
+void BM_LoadCellThroughStore(benchmark::State& state) {
+    std::ostringstream out;
+    tessarin::NullTextureSink sink;
+    TileStore tiles(out, sink, world().dir.path());
+    const int latIdx = (kSingleCell[1] + 96) / 8, lonIdx = (kSingleCell[0] + 180) / 8;
+    for (auto _ : state) {
+        tiles.releaseAllTiles();
+        tiles.ensureTile(latIdx, lonIdx);
+        if (!tiles.record(latIdx, lonIdx).loaded || !tiles.pictureLoaded(0)) std::abort();
+        out.str("");
+    }
+}
+BENCHMARK(BM_LoadCellThroughStore)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The 12 cells of the line preloaded from scratch; range(0) is the number of
+// decode workers (-1: the store's default, 0: the calling thread alone).
+void BM_PreloadLine12(benchmark::State& state) {
+    std::ostringstream out;
+    tessarin::NullTextureSink sink;
+    TileStore tiles(out, sink, world().dir.path());
+    useDecodeWorkers(tiles, static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        tiles.releaseAllTiles();
+        tiles.loadTilesAlongLine(kLineSouth + 4.0f, kLineWest + 0.5f, kLineSouth + 4.0f, kLineWest + 8.0f * kLineCells - 0.5f);
+        if (tiles.residentCount() != kLineCells) std::abort();
+        out.str("");
+    }
+}
+BENCHMARK(BM_PreloadLine12)->Arg(-1)->Arg(0)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Console output as usual, plus the real time per iteration of each
-// benchmark for the summary.
+// benchmark for the summary: with repetitions, the fastest, which is the
+// least disturbed by whatever else the machine runs.
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -283,6 +419,18 @@ int main(int argc, char** argv) {
     ratio("BM_DecodeLodepng", "BM_DecodeLibpngSimplified");
     ratio("BM_DecodeLodepng", "BM_DecodePng");
     ratio("BM_DecodePng", "BM_DecodeLibpngSimplified");
+    // The longer of the two decodes of one cell is the floor of a load that
+    // reads both files at once.
+    const auto data = t.find("BM_DecodePng"), picture = t.find("BM_DecodePicturePng");
+    if (data != t.end() && picture != t.end())
+        ratio("BM_LoadCellThroughStore/real_time",
+              data->second >= picture->second ? "BM_DecodePng" : "BM_DecodePicturePng");
+    // What the store adds to that floor, and what running two decodes at once
+    // costs each of them.
+    ratio("BM_LoadCellThroughStore/real_time", "BM_DecodeBothAtOnce/real_time");
+    if (data != t.end() && picture != t.end())
+        ratio("BM_DecodeBothAtOnce/real_time", data->second >= picture->second ? "BM_DecodePng" : "BM_DecodePicturePng");
+    ratio("BM_PreloadLine12/-1/real_time", "BM_PreloadLine12/0/real_time");
     benchmark::Shutdown();
     return 0;
 }

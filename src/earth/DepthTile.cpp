@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <cstdio>
+#include <exception>
 
 #include "earth/InputPath.hpp"
 #include "earth/PngDecoder.hpp"
@@ -60,43 +61,93 @@ void DepthTile::release() {
     referencePixels = 0;
 }
 
-bool DepthTile::loadData(const std::string& root, std::ostream& out) {
-    const std::string name = dataFileName(root, static_cast<int>(lon0), static_cast<int>(lat0));
-    const DecodedImage image = decodePng(name);
-    if (image.empty()) {
-        // A missing tile is ordinary (cells nobody surveyed) and stays
-        // silent; one that is there but cannot be decoded (truncated, not a
-        // PNG, a folder, unreadable) is damage the user should hear of.
-        if (pathExists(name)) out << "Unreadable data tile " << name << ": not a readable PNG image\n";
-        return false;
-    }
-    // Rows are located with the fixed 1919 of a full tile, so a tile of any
-    // other height would be read at the wrong place or past its end.
-    if (image.height != kRows || image.width > kMaxWidth) {
-        out << "Unreadable data tile " << name << ": " << image.width << " x " << image.height
-            << " pixels, expected " << kRows << " rows and at most " << kMaxWidth << " columns\n";
-        return false;
-    }
-    out << "READ DATA MAP FILE NAME " << name << "\n";
-    // Both decode to codes, but not as the tile writer made them: say so.
-    if (image.sourceBitDepth == 16)
-        out << "Data tile " << name << " has 16-bit samples; the depth code is read from their high bytes\n";
-    if (image.sourcePalette) out << "Data tile " << name << " is a palette image; the depth code is read from its colours\n";
-    allocate(image.width, image.height);
-
-    int reference = 0;
-    const std::size_t n = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    const std::uint8_t* px = image.rgba.data();
-    for (std::size_t i = 0; i < n; ++i, px += 4) {
-        codes_[i] = static_cast<std::uint16_t>(px[0] * 256 + px[1]);
-        if (px[2] == kReferenceBlue) {
-            coverage_[i] = kReferenceBit;
-            ++reference;
+DepthTile::Decoded DepthTile::decode(const std::string& root, int lon0, int lat0) {
+    Decoded d;
+    d.name = dataFileName(root, lon0, lat0);
+    try {
+        bool wrongSize = false;
+        int reference = 0;
+        const bool read = decodePngRows(
+            d.name,
+            [&](const DecodedImage& header) {
+                d.width = header.width;
+                d.height = header.height;
+                d.sourceBitDepth = header.sourceBitDepth;
+                d.sourcePalette = header.sourcePalette;
+                // Rows are located with the fixed 1919 of a full tile, so a
+                // tile of any other height would be read at the wrong place or
+                // past its end.
+                wrongSize = header.height != kRows || header.width > kMaxWidth;
+                if (wrongSize) return;
+                const std::size_t n = static_cast<std::size_t>(header.width) * static_cast<std::size_t>(header.height);
+                d.codes.resize(n);
+                d.coverage.assign(n, 0);
+            },
+            [&](int row, const std::uint8_t* px) {
+                if (wrongSize) return;
+                const std::size_t at = static_cast<std::size_t>(row) * static_cast<std::size_t>(d.width);
+                std::uint16_t* codes = d.codes.data() + at;
+                std::uint8_t* coverage = d.coverage.data() + at;
+                for (int c = 0; c < d.width; ++c, px += 4) {
+                    codes[c] = static_cast<std::uint16_t>(px[0] * 256 + px[1]);
+                    if (px[2] == kReferenceBlue) {
+                        coverage[c] = kReferenceBit;
+                        ++reference;
+                    }
+                }
+            });
+        if (!read) {
+            std::vector<std::uint16_t>().swap(d.codes);
+            std::vector<std::uint8_t>().swap(d.coverage);
+            d.width = d.height = 0;
+            d.status = pathExists(d.name) ? Decoded::Status::Unreadable : Decoded::Status::Missing;
+            return d;
         }
+        d.referencePixels = reference;
+        d.status = wrongSize ? Decoded::Status::WrongSize : Decoded::Status::Ready;
+    } catch (const std::exception&) {
+        std::vector<std::uint16_t>().swap(d.codes);
+        std::vector<std::uint8_t>().swap(d.coverage);
+        d.status = Decoded::Status::Unreadable;
     }
-    referencePixels = reference;
-    out << "Multibeam pixels " << reference << "\n";
+    return d;
+}
+
+bool DepthTile::install(Decoded&& d, std::ostream& out) {
+    switch (d.status) {
+        case Decoded::Status::Missing:
+            // A missing tile is ordinary (cells nobody surveyed) and stays
+            // silent; one that is there but cannot be decoded (truncated, not
+            // a PNG, a folder, unreadable) is damage the user should hear of.
+            return false;
+        case Decoded::Status::Unreadable:
+            out << "Unreadable data tile " << d.name << ": not a readable PNG image\n";
+            return false;
+        case Decoded::Status::WrongSize:
+            out << "Unreadable data tile " << d.name << ": " << d.width << " x " << d.height << " pixels, expected "
+                << kRows << " rows and at most " << kMaxWidth << " columns\n";
+            return false;
+        case Decoded::Status::Ready:
+            break;
+    }
+    out << "READ DATA MAP FILE NAME " << d.name << "\n";
+    // Both decode to codes, but not as the tile writer made them: say so.
+    if (d.sourceBitDepth == 16)
+        out << "Data tile " << d.name << " has 16-bit samples; the depth code is read from their high bytes\n";
+    if (d.sourcePalette) out << "Data tile " << d.name << " is a palette image; the depth code is read from its colours\n";
+    release();
+    width = d.width;
+    height = d.height;
+    codes_ = std::move(d.codes);
+    coverage_ = std::move(d.coverage);
+    coverageChanged();
+    referencePixels = d.referencePixels;
+    out << "Multibeam pixels " << referencePixels << "\n";
     return true;
+}
+
+bool DepthTile::loadData(const std::string& root, std::ostream& out) {
+    return install(decode(root, static_cast<int>(lon0), static_cast<int>(lat0)), out);
 }
 
 // ---- Coverage marks ----------------------------------------------------------

@@ -26,6 +26,30 @@ public:
     DepthTile(const DepthTile&) = delete;
     DepthTile& operator=(const DepthTile&) = delete;
 
+    // A data tile read from its file but not yet part of a tile: the decode
+    // runs on any thread, the install (which prints) on the loading one.
+    struct Decoded {
+        enum class Status { Ready, Missing, Unreadable, WrongSize };
+        std::string name;                  // the data file
+        Status status = Status::Missing;
+        int width = 0;                     // pixels of the file (also when WrongSize)
+        int height = 0;
+        int sourceBitDepth = 0;
+        bool sourcePalette = false;
+        int referencePixels = 0;
+        std::vector<std::uint16_t> codes;  // width x height when Ready
+        std::vector<std::uint8_t> coverage;
+    };
+
+    // Reads "<root>Tile_8png_d/BD_8_<lon0>_<lat0>_1920.png". Prints nothing
+    // and touches nothing shared; running out of memory counts as an
+    // unreadable file.
+    static Decoded decode(const std::string& root, int lon0, int lat0);
+
+    // Takes the decoded rows, printing what loadData prints; false (the tile
+    // left empty) when the decode found no usable tile.
+    bool install(Decoded&& decoded, std::ostream& out);
+
     // Reads the data tile "<root>Tile_8png_d/BD_8_<lon0>_<lat0>_1920.png".
     // Prints "READ DATA MAP FILE NAME ..." and "Multibeam pixels ..." to out.
     // False when the file is missing (no message), cannot be decoded or has

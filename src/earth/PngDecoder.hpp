@@ -2,6 +2,7 @@
 // The one place tiles and pictures are decoded from PNG files.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,16 @@ struct DecodedImage {
 // not a colour. Any failure (missing, truncated or corrupt file, or a side
 // longer than 4096 pixels) gives an empty image.
 DecodedImage decodePng(const std::string& path);
+
+using PngHeaderHandler = std::function<void(const DecodedImage& header)>;
+using PngRowHandler = std::function<void(int row, const std::uint8_t* rgba)>;
+
+// Decodes as decodePng does, but hands the pixels over a row at a time
+// instead of keeping the whole image, so a reader that converts them needs no
+// copy of it: begin gets the size and source format (rgba empty) before the
+// first row, then row gets rows 0 .. height - 1 in order, each valid during
+// the call only. False on any failure, which may come after rows were handed
+// over; an exception thrown by begin or row ends the decode as a failure.
+bool decodePngRows(const std::string& path, const PngHeaderHandler& begin, const PngRowHandler& row);
 
 }  // namespace tessarin

@@ -17,19 +17,9 @@ namespace {
 constexpr int kTexRows = 2048;
 constexpr int kWideTex = 2048;
 constexpr int kNarrowTex = 1024;
-constexpr int kPictureRows = 1920;
 constexpr int kOverviewSize = 1920;
 constexpr std::uint8_t kCoverageFill = 180;
 constexpr std::uint8_t kOverviewFill = 180;
-
-// Picture tiles near the poles are stored at half width.
-bool narrowPicture(float lat0) { return lat0 >= 56.0f || lat0 <= -64.0f; }
-
-std::string pictureFileName(const std::string& root, int lon0, int lat0) {
-    char name[64];
-    std::snprintf(name, sizeof name, "Tile_8png_i/BI_8_%d_%d_1920.png", lon0, lat0);
-    return root + name;
-}
 
 std::string overviewFileName(const std::string& root, int lon0, int lat0) {
     char name[64];
@@ -37,11 +27,32 @@ std::string overviewFileName(const std::string& root, int lon0, int lat0) {
     return root + name;
 }
 
+// A plan of decodes that lasts as long as the preload loop it serves: the
+// decodes the loop did not take are dropped however it ends.
+class PlanScope {
+public:
+    PlanScope(TilePrefetch& prefetch, const std::vector<CellIndex>& cells) : prefetch_(prefetch) {
+        prefetch_.plan(cells);
+    }
+    ~PlanScope() { prefetch_.drop(); }
+    PlanScope(const PlanScope&) = delete;
+    PlanScope& operator=(const PlanScope&) = delete;
+
+private:
+    TilePrefetch& prefetch_;
+};
+
+// Appends a visit unless it repeats the last one: a repeated ensureTile of
+// the same cell finds it resident or missing and does nothing.
+void addVisit(std::vector<CellIndex>& visits, CellIndex cell) {
+    if (visits.empty() || visits.back() != cell) visits.push_back(cell);
+}
+
 }  // namespace
 
 TileStore::TileStore(std::ostream& out, TextureSink& sink, std::string root)
     : out_(out), sink_(sink), root_(std::move(root)), records_(kLatCells * kLonCells),
-      rgbStaging_(static_cast<std::size_t>(kWideTex) * kTexRows * 3),
+      coverageStaging_(static_cast<std::size_t>(kWideTex) * kTexRows),
       rgbaStaging_(static_cast<std::size_t>(kWideTex) * kTexRows * 4) {
     for (int la = 0; la < kLatCells; ++la) {
         for (int lo = 0; lo < kLonCells; ++lo) {
@@ -54,6 +65,18 @@ TileStore::TileStore(std::ostream& out, TextureSink& sink, std::string root)
 }
 
 TileStore::~TileStore() = default;
+
+void TileStore::setDecodeWorkers(int workers) {
+    decodeWorkers_ = std::max(workers, 0);
+    prefetch_.reset();
+}
+
+TilePrefetch& TileStore::prefetch() {
+    // Made on the first load: a store that never loads a tile starts no thread.
+    if (!prefetch_)
+        prefetch_ = std::make_unique<TilePrefetch>(root_, decodeWorkers_ < 0 ? DecodePool::defaultWorkers() : decodeWorkers_);
+    return *prefetch_;
+}
 
 bool TileStore::getDepthLoading(double lon, double lat, float& elevation) {
     elevation = 5.0f;
@@ -76,15 +99,15 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
     if (rec.loaded || rec.missing) return;
 
     const int slot = loadCounter_ % kRingSize;
-    // The picture is decoded now, in its usual place among the console lines,
-    // but shown only once the data tile has been read: the slot's texture
-    // still belongs to the tile that a failed load leaves resident.
-    int pictureTexWidth = 0;
-    const bool picture = stagePicture(rec.lat0, rec.lon0, slot, pictureTexWidth);
+    CellDecode cell = prefetch().take(latIdx, lonIdx);
+    // The picture's lines come first, as they always have, but the picture is
+    // shown only once the data tile has been read: the slot's texture still
+    // belongs to the tile that a failed load leaves resident.
+    const bool picture = cell.picture.report(out_, slot);
 
     rec.slot = slot;
     auto tile = std::make_unique<DepthTile>(rec.lon0, rec.lat0, 8.0, slot);
-    if (!tile->loadData(root_, out_)) {
+    if (!tile->install(std::move(cell.data), out_)) {
         rec.missing = true;
         return;
     }
@@ -102,7 +125,7 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
         }
     }
 
-    if (picture) uploadStagedPicture(slot, pictureTexWidth);
+    if (picture) uploadPicture(slot, cell.picture);
     pictureLoaded_[slot] = picture;
     rec.tile = std::move(tile);
     rec.loaded = true;
@@ -111,60 +134,16 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
     ++loadCounter_;
 }
 
-bool TileStore::stagePicture(float lat0, float lon0, int slot, int& texWidth) {
-    const std::string name = pictureFileName(root_, static_cast<int>(lon0), static_cast<int>(lat0));
-    out_ << "LOAD 8 deg Tile " << name << " " << slot << "\n";
-
-    const bool narrow = narrowPicture(lat0);
-    const int w = narrow ? 960 : 1920;
-    const int texW = narrow ? kNarrowTex : kWideTex;
-
-    const DecodedImage image = decodePng(name);
-    // Only as many pixels as were decoded may be read: a short or narrow file
-    // counts as missing.
-    if (image.empty() || image.width < w || image.height < kPictureRows) {
-        out_ << "Fail to open " << name << "\n";
-        // A picture that is there but unusable is named with the reason; a
-        // missing one is common and the line above says enough.
-        if (!image.empty())
-            out_ << "Picture tile " << name << " is " << image.width << " x " << image.height
-                 << " pixels, expected at least " << w << " x " << kPictureRows << "\n";
-        else if (pathExists(name))
-            out_ << "Picture tile " << name << " is not a readable PNG image\n";
-        return false;
-    }
-
-    std::uint8_t* texels = rgbStaging_.data();
-    const std::size_t texBytes = static_cast<std::size_t>(texW) * kTexRows * 3;
-    for (std::size_t i = 0; i < texBytes; i += 3) {
-        texels[i] = 255;
-        texels[i + 1] = 180;
-        texels[i + 2] = 180;
-    }
-    for (int r = 0; r < kPictureRows; ++r) {
-        const std::uint8_t* src = image.rgba.data() + static_cast<std::size_t>(r) * image.width * 4;
-        std::uint8_t* dst = texels + static_cast<std::size_t>(r) * texW * 3;
-        for (int c = 0; c < w; ++c, src += 4, dst += 3) {
-            dst[0] = src[0];
-            dst[1] = src[1];
-            dst[2] = src[2];
-        }
-        dst[0] = dst[1] = dst[2] = 255;
-    }
-    texWidth = texW;
-    return true;
-}
-
-void TileStore::uploadStagedPicture(int slot, int texWidth) {
-    sink_.upload(tileTextures_[slot], texWidth, kTexRows, 3, rgbStaging_.data(), TextureEnv::Replace);
+void TileStore::uploadPicture(int slot, const TilePicture& picture) {
+    sink_.upload(tileTextures_[slot], picture.texWidth, kTexRows, 3, picture.texels.data(), TextureEnv::Replace);
     pictureLoaded_[slot] = true;
 }
 
 bool TileStore::loadTileImage(float lat0, float lon0, int slot) {
     if (slot < 0 || slot >= kRingSize) return false;
-    int texW = 0;
-    if (!stagePicture(lat0, lon0, slot, texW)) return false;
-    uploadStagedPicture(slot, texW);
+    const TilePicture picture = TilePicture::decode(root_, lat0, lon0);
+    if (!picture.report(out_, slot)) return false;
+    uploadPicture(slot, picture);
     return true;
 }
 
@@ -230,7 +209,7 @@ bool TileStore::buildCoverageTexture(int latIdx, int lonIdx) {
     const int texW = tile.width <= kNarrowTex ? kNarrowTex : kWideTex;
     const int cols = std::min(tile.width, texW);
     const int rows = std::min(tile.height, kTexRows);
-    std::uint8_t* texels = rgbStaging_.data();
+    std::uint8_t* texels = coverageStaging_.data();
     std::fill(texels, texels + static_cast<std::size_t>(texW) * kTexRows, kCoverageFill);
     for (int r = 0; r < rows; ++r) {
         const std::uint8_t* src = tile.coverageRow(r);
@@ -265,6 +244,19 @@ bool TileStore::loadTilesOnArc(const double* arcLon, const double* arcY, int cou
         }
         return true;
     });
+    // The cells the lookups below will read are decoded ahead, several at once.
+    std::vector<CellIndex> visits;
+    forEachLookup([&](double lon, double lat) {
+        int la = 0, lo = 0;
+        if (!(lat < 66.0) || !cellOf(lon, lat, la, lo)) {
+            visits.push_back(CellIndex{});  // no data here: the lookups stop
+            return false;
+        }
+        addVisit(visits, CellIndex{la, lo});
+        return true;
+    });
+    TilePrefetch& decodes = prefetch();
+    const PlanScope plan(decodes, decodes.workers() > 0 ? plannedLoads(visits, true) : std::vector<CellIndex>{});
     NullProgress quiet;
     ProgressStage stage(progress ? *progress : quiet, "Loading tiles", toRead);
     long read = 0;
@@ -311,23 +303,85 @@ void TileStore::loadTilesAlongLine(float lat1, float lon1, float lat2, float lon
     // With a single point (n = 0) the steps count as 0.
     const float steps = n > 0 ? static_cast<float>(n) : 1.0f;
     static constexpr int kOffsets[5] = {-8, -4, 0, 4, 8};
-    for (int k : kOffsets) {
-        for (int i = 0; i <= n; ++i) {
-            const float fi = static_cast<float>(i);
-            float lon = lo + fi * dlon / steps;
-            const float lat = lat1 - static_cast<float>(k) * dlon / len + fi * dlat / steps;
-            if (lon > 180.0f) {
-                lon -= 360.0f;
-            } else if (lon < -180.0f) {
-                lon += 360.0f;
+    auto forEachCell = [&](auto&& visit) {
+        for (int k : kOffsets) {
+            for (int i = 0; i <= n; ++i) {
+                const float fi = static_cast<float>(i);
+                float lon = lo + fi * dlon / steps;
+                const float lat = lat1 - static_cast<float>(k) * dlon / len + fi * dlat / steps;
+                if (lon > 180.0f) {
+                    lon -= 360.0f;
+                } else if (lon < -180.0f) {
+                    lon += 360.0f;
+                }
+                if (!(lat >= -96.0f) || !(std::fabs(lon) < 1.0e6f) || lat >= 1.0e6f) continue;
+                const int lonIdx = static_cast<int>(lon + 540.0f) / 8 - 45;
+                const int latIdx = static_cast<int>(lat + 96.0f) / 8;
+                if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) continue;
+                visit(latIdx, lonIdx);
             }
-            if (!(lat >= -96.0f) || !(std::fabs(lon) < 1.0e6f) || lat >= 1.0e6f) continue;
-            const int lonIdx = static_cast<int>(lon + 540.0f) / 8 - 45;
-            const int latIdx = static_cast<int>(lat + 96.0f) / 8;
-            if (lonIdx < 0 || lonIdx > kLonCells - 1 || latIdx < 0 || latIdx > kLatCells - 1) continue;
-            if (!record(latIdx, lonIdx).loaded) ensureTile(latIdx, lonIdx);
         }
+    };
+    // The cells the walk below will read are decoded ahead, several at once.
+    std::vector<CellIndex> visits;
+    forEachCell([&](int latIdx, int lonIdx) { addVisit(visits, CellIndex{latIdx, lonIdx}); });
+    TilePrefetch& decodes = prefetch();
+    const PlanScope plan(decodes, decodes.workers() > 0 ? plannedLoads(visits, false) : std::vector<CellIndex>{});
+    forEachCell([&](int latIdx, int lonIdx) {
+        if (!record(latIdx, lonIdx).loaded) ensureTile(latIdx, lonIdx);
+    });
+}
+
+std::vector<CellIndex> TileStore::plannedLoads(const std::vector<CellIndex>& visits, bool stopWithoutData) const {
+    // ensureTile replayed on a copy of the ring. A data file that is present
+    // is taken to load; one that is present but damaged makes the plan wrong
+    // from there on, which costs decodes that are dropped, never a result.
+    const std::size_t cells = records_.size();
+    std::vector<char> loaded(cells, 0), missing(cells, 0);
+    std::vector<int> slotOf(cells, -1);
+    for (std::size_t i = 0; i < cells; ++i) {
+        loaded[i] = records_[i].loaded;
+        missing[i] = records_[i].missing;
+        if (records_[i].loaded && records_[i].tile) slotOf[i] = records_[i].tile->slot;
     }
+    RingEntry ring[kRingSize];
+    std::copy(ring_, ring_ + kRingSize, ring);
+    int counter = loadCounter_;
+
+    std::vector<CellIndex> loads;
+    for (const CellIndex& v : visits) {
+        if (v.latIdx < 0 || v.lonIdx < 0) {
+            if (stopWithoutData) break;
+            continue;
+        }
+        const std::size_t at = static_cast<std::size_t>(v.latIdx) * kLonCells + static_cast<std::size_t>(v.lonIdx);
+        if (loaded[at]) continue;
+        if (missing[at]) {
+            if (stopWithoutData) break;
+            continue;
+        }
+        loads.push_back(v);
+        const TileRecord& rec = record(v.latIdx, v.lonIdx);
+        if (!pathExists(DepthTile::dataFileName(root_, static_cast<int>(rec.lon0), static_cast<int>(rec.lat0)))) {
+            missing[at] = 1;
+            if (stopWithoutData) break;
+            continue;
+        }
+        const int slot = counter % kRingSize;
+        if (counter >= kRingSize) {
+            const RingEntry oldest = ring[slot];
+            if (oldest.latIdx >= 0 && oldest.lonIdx >= 0) {
+                const std::size_t old = static_cast<std::size_t>(oldest.latIdx) * kLonCells +
+                                        static_cast<std::size_t>(oldest.lonIdx);
+                if (loaded[old] && slotOf[old] == slot) loaded[old] = 0;
+            }
+        }
+        loaded[at] = 1;
+        slotOf[at] = slot;
+        ring[slot] = RingEntry{v.latIdx, v.lonIdx};
+        ++counter;
+    }
+    return loads;
 }
 
 void TileStore::releaseAllTiles() {

@@ -15,6 +15,7 @@
 #include "earth/DepthTile.hpp"
 #include "earth/ProgressSink.hpp"
 #include "earth/TextureSink.hpp"
+#include "earth/TilePrefetch.hpp"
 
 namespace tessarin {
 
@@ -119,6 +120,15 @@ public:
     // Drops every resident tile.
     void releaseAllTiles();
 
+    // Threads that decode tile files beside the loading thread (default: one
+    // per core). 0 decodes each cell on the loading thread when it is
+    // reached, one file after the other, nothing ahead; loads give the same
+    // lines, ring and textures either way.
+    void setDecodeWorkers(int workers);
+    // Cells decoded (data and picture) since the last setDecodeWorkers: a
+    // preload decodes each cell it loads once.
+    int cellDecodes() const { return prefetch_ ? prefetch_->decodesStarted() : 0; }
+
     // Cell indices of a position, with the lookup's arithmetic; false outside
     // the grid.
     static bool cellOf(double lon, double lat, int& latIdx, int& lonIdx) {
@@ -161,10 +171,13 @@ private:
     // getDepth for a cell that is not resident: loads it if it can be.
     bool getDepthLoading(double lon, double lat, float& elevation);
 
-    // Decodes the cell's picture into the RGB staging buffer (printing the
-    // load line, or the failure line); false when there is no usable picture.
-    bool stagePicture(float lat0, float lon0, int slot, int& texWidth);
-    void uploadStagedPicture(int slot, int texWidth);
+    void uploadPicture(int slot, const TilePicture& picture);
+    TilePrefetch& prefetch();
+    // The cells, in order, that ensureTile will read when called for each of
+    // visits in turn (a cell {-1, -1} is a lookup that finds no data), as far
+    // as the files present tell. stopWithoutData: the caller stops at the
+    // first visit that finds no data tile.
+    std::vector<CellIndex> plannedLoads(const std::vector<CellIndex>& visits, bool stopWithoutData) const;
 
     std::ostream& out_;
     TextureSink& sink_;
@@ -176,8 +189,11 @@ private:
     unsigned overviewTextures_[kOverviewTextureNames] = {};
     bool overviewLoaded_[kOverviewTextureNames] = {};
     bool pictureLoaded_[kRingSize] = {};
-    std::vector<std::uint8_t> rgbStaging_;    // 2048 x 2048 x 3
-    std::vector<std::uint8_t> rgbaStaging_;   // 2048 x 2048 x 4
+    std::vector<std::uint8_t> coverageStaging_;  // 2048 x 2048
+    std::vector<std::uint8_t> rgbaStaging_;      // 2048 x 2048 x 4
+    int decodeWorkers_ = -1;                     // -1: one per core
+    // Last, and so destroyed first: its threads end before the store's state.
+    std::unique_ptr<TilePrefetch> prefetch_;
 };
 
 }  // namespace tessarin

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <fstream>
+#include <new>
 #include <vector>
 
 #include "support/TempDir.hpp"
@@ -87,20 +88,53 @@ TEST(PngDecoder, MatchesLodepngOnEveryColourType) {
         EXPECT_EQ(image.width, 13) << pngCase.label;
         EXPECT_EQ(image.height, 7) << pngCase.label;
         EXPECT_EQ(image.rgba, std::vector<std::uint8_t>(expected.begin(), expected.end())) << pngCase.label;
+
+        // The same pixels a row at a time, streamed or (interlaced) whole.
+        DecodedImage header;
+        std::vector<std::uint8_t> streamed;
+        int nextRow = 0;
+        EXPECT_TRUE(decodePngRows(
+            path, [&](const DecodedImage& h) { header = h; },
+            [&](int row, const std::uint8_t* rgba) {
+                EXPECT_EQ(row, nextRow++) << pngCase.label;
+                streamed.insert(streamed.end(), rgba, rgba + static_cast<std::size_t>(header.width) * 4);
+            }))
+            << pngCase.label;
+        EXPECT_EQ(header.width, image.width) << pngCase.label;
+        EXPECT_EQ(header.height, image.height) << pngCase.label;
+        EXPECT_EQ(header.sourceBitDepth, image.sourceBitDepth) << pngCase.label;
+        EXPECT_EQ(header.sourcePalette, image.sourcePalette) << pngCase.label;
+        EXPECT_TRUE(header.rgba.empty()) << pngCase.label;
+        EXPECT_EQ(streamed, image.rgba) << pngCase.label;
     }
+}
+
+// The row reader fails wherever the whole-image reader does.
+bool readsByRows(const std::string& path) {
+    return decodePngRows(path, [](const DecodedImage&) {}, [](int, const std::uint8_t*) {});
 }
 
 TEST(PngDecoder, AnyFailureGivesAnEmptyImage) {
     TempDir dir;
     EXPECT_TRUE(decodePng(dir.file("absent.png")).empty());
     EXPECT_TRUE(decodePng(dir.path()).empty());  // a folder
+    EXPECT_FALSE(readsByRows(dir.file("absent.png")));
+    EXPECT_FALSE(readsByRows(dir.path()));
 
     dir.write("text.png", "this is not a picture\n");
     EXPECT_TRUE(decodePng(dir.file("text.png")).empty());
+    EXPECT_FALSE(readsByRows(dir.file("text.png")));
 
     const std::string good = dir.file("good.png");
     writeSample(good, {"rgba8", LCT_RGBA, 8}, 40, 40);
     ASSERT_FALSE(decodePng(good).empty());
+    ASSERT_TRUE(readsByRows(good));
+    // A reader that cannot take the pixels (out of memory) fails the decode
+    // without the exception going further.
+    EXPECT_FALSE(decodePngRows(good, [](const DecodedImage&) { throw std::bad_alloc(); }, [](int, const std::uint8_t*) {}));
+    EXPECT_FALSE(decodePngRows(good, [](const DecodedImage&) {}, [](int row, const std::uint8_t*) {
+        if (row == 20) throw std::bad_alloc();
+    }));
 
     // Cut in the middle of the image data, and with a damaged data byte
     // (the chunk checksum then fails).
@@ -110,10 +144,12 @@ TEST(PngDecoder, AnyFailureGivesAnEmptyImage) {
     EXPECT_TRUE(cut.empty());
     EXPECT_EQ(cut.width, 0);
     EXPECT_EQ(cut.height, 0);
+    EXPECT_FALSE(readsByRows(dir.file("cut.png")));
 
     bytes[bytes.size() / 2] = static_cast<char>(bytes[bytes.size() / 2] ^ 0x5a);
     dir.write("damaged.png", bytes);
     EXPECT_TRUE(decodePng(dir.file("damaged.png")).empty());
+    EXPECT_FALSE(readsByRows(dir.file("damaged.png")));
 }
 
 }  // namespace
