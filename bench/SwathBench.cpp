@@ -95,6 +95,18 @@ void BM_GenerateSwaths(benchmark::State& state) {
 }
 BENCHMARK(BM_GenerateSwaths)->Unit(benchmark::kMillisecond);
 
+// The same on the calling thread alone, as on a one-core machine.
+void BM_GenerateSwathsOneThread(benchmark::State& state) {
+    World& w = world();
+    w.plan->setSwathWorkers(1);
+    for (auto _ : state) {
+        w.plan->generateSwaths(false);
+        benchmark::DoNotOptimize(w.plan->first()->areaKm2);
+    }
+    w.plan->setSwathWorkers(0);
+}
+BENCHMARK(BM_GenerateSwathsOneThread)->Unit(benchmark::kMillisecond);
+
 void BM_DepthLookups(benchmark::State& state) {
     World& w = world();
     for (auto _ : state) {
@@ -111,10 +123,12 @@ void BM_DepthLookups(benchmark::State& state) {
 BENCHMARK(BM_DepthLookups)->Unit(benchmark::kMillisecond);
 
 void printRatios(const tessarin::bench::RatioReporter::Times& times) {
-    const auto swaths = times.find("BM_GenerateSwaths");
     const auto lookups = times.find("BM_DepthLookups");
-    if (swaths != times.end() && lookups != times.end() && lookups->second > 0) {
-        std::cout << "generateSwaths / bare lookups: " << swaths->second / lookups->second << "\n";
+    if (lookups == times.end() || !(lookups->second > 0)) return;
+    for (const char* name : {"BM_GenerateSwaths", "BM_GenerateSwathsOneThread"}) {
+        const auto swaths = times.find(name);
+        if (swaths != times.end())
+            std::cout << name << " / bare lookups: " << swaths->second / lookups->second << "\n";
     }
 }
 
