@@ -18,9 +18,12 @@
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 #include "transit/TransitPlanner.hpp"
+#include "support/TextCount.hpp"
 
 namespace tessarin {
 namespace {
+
+using test::countOf;
 
 ClockReading fakeNow;
 ClockReading fakeClock() { return fakeNow; }
@@ -43,12 +46,6 @@ public:
     int pixelProjections = 0;
     std::istringstream console;
 };
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 class InputHandlerTest : public ::testing::Test {
 protected:

@@ -11,28 +11,19 @@
 #include "earth/MapProjection.hpp"
 #include "earth/ProgressSink.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "support/RecordingProgress.hpp"
 #include "support/TempDir.hpp"
+#include "support/TextCount.hpp"
 #include "support/TileWriter.hpp"
 
 namespace tessarin {
 namespace {
 
+using test::countOf;
+using test::RecordingProgress;
+
 // 0.9 * 4 * 4000 m / 111111 m a unit, at the equator.
 constexpr double kSpacing = 0.9 * 16000.0 / 111111.0;
-
-class RecordingProgress : public ProgressSink {
-public:
-    void begin(const std::string& what, long total) override { calls.push_back("begin " + what + " " + std::to_string(total)); }
-    void step(long done) override { calls.push_back("step " + std::to_string(done)); }
-    void end() override { calls.push_back("end"); }
-    std::vector<std::string> calls;
-};
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 struct Point {
     double x;

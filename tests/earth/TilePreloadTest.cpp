@@ -22,11 +22,16 @@
 #include "earth/DecodePool.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/TileStore.hpp"
+#include "support/RecordingProgress.hpp"
 #include "support/TempDir.hpp"
+#include "support/TextCount.hpp"
 #include "support/TileWriter.hpp"
 
 namespace tessarin {
 namespace {
+
+using test::countOf;
+using test::RecordingProgress;
 
 using test::DataPixel;
 using test::TempDir;
@@ -111,22 +116,6 @@ public:
 private:
     unsigned lastName_ = 0;
 };
-
-class RecordingProgress : public ProgressSink {
-public:
-    void begin(const std::string& what, long total) override {
-        calls.push_back("begin " + what + " " + std::to_string(total));
-    }
-    void step(long done) override { calls.push_back("step " + std::to_string(done)); }
-    void end() override { calls.push_back("end"); }
-    std::vector<std::string> calls;
-};
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 // Everything a preload leaves behind that anyone can see.
 struct Outcome {

@@ -10,19 +10,15 @@
 
 #include "earth/TileStore.hpp"
 #include "support/TempDir.hpp"
+#include "support/TextCount.hpp"
 #include "support/TileWriter.hpp"
 
 namespace tessarin {
 namespace {
 
+using test::countOf;
 using test::DataPixel;
 using test::TempDir;
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 // 25 narrow data tiles along the band 0..8 N (latIdx 12), cell k at west edge
 // -180 + 8k; tile k is flat at -(k + 1) * 100 m, and its first column (lon0 to

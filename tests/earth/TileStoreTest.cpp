@@ -11,20 +11,16 @@
 #include "RecordingSink.hpp"
 #include "earth/MapProjection.hpp"
 #include "support/TempDir.hpp"
+#include "support/TextCount.hpp"
 #include "support/TileWriter.hpp"
 
 namespace tessarin {
 namespace {
 
+using test::countOf;
 using test::DataPixel;
 using test::RecordingSink;
 using test::TempDir;
-
-int countOf(const std::string& text, const std::string& what) {
-    int n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
-    return n;
-}
 
 void writeNarrowFlat(const std::string& root, int lon0, int lat0, double elevationM) {
     const DataPixel p{test::codeOfElevation(elevationM), 0};

@@ -18,20 +18,9 @@
 #include "support/TempDir.hpp"
 #include "transit/SegmentFitter.hpp"
 #include "transit/TransitPlanner.hpp"
+#include "support/RecordingProgress.hpp"
 
 namespace tessarin::test {
-
-// Every begin, step and end, in order, as text ("begin Loading tiles 4",
-// "step 1", "end").
-class RecordingProgress : public ProgressSink {
-public:
-    void begin(const std::string& what, long total) override {
-        calls.push_back("begin " + what + " " + std::to_string(total));
-    }
-    void step(long done) override { calls.push_back("step " + std::to_string(done)); }
-    void end() override { calls.push_back("end"); }
-    std::vector<std::string> calls;
-};
 
 // Scores come from a queue (0 when it runs dry). Each fit moves the line
 // east by its own amount, so the ends a segment keeps tell which fits made
