@@ -1,8 +1,11 @@
 #include "area/PolygonFill.hpp"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <vector>
 
+#include "area/LineSpacing.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "earth/MapProjection.hpp"
@@ -14,11 +17,10 @@
 namespace tessarin {
 namespace {
 
-constexpr double kMetresPerUnit = 111111.0;
-constexpr double kFillPi = 3.141592;
 // The capture switches to the fine sub-grids when a line's highest sample is
-// above this elevation and back to the coverage bytes below the other.
-constexpr float kFineAbove = 1100.0f;
+// shallower than 1100 m and back to the coverage bytes when it is deeper
+// than 1500 m (elevations, negative below sea level).
+constexpr float kFineAbove = -1100.0f;
 constexpr float kCoarseBelow = -1500.0f;
 
 using Clock = std::chrono::steady_clock;
@@ -52,9 +54,13 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
     const std::uint64_t planLookupsBefore = plan_.depthLookupCount();
     std::uint64_t ownLookups = 0;
     EdgeFit fit(tiles_, lookup_, plan_, out_);
+    // Coverage outside the area (a neighbouring survey) must not pull a line
+    // out of it.
+    fit.setVoteArea([this](double lon, double y) { return polygon_.contains(lon, y); });
+    const SpacingContext spacingContext{polygon_, tiles_, plan_.extinctionCurve(), settings.fillOverlap,
+                                        &ownLookups};
 
     coverage_.allocateFineGrids();
-    const float k = static_cast<float>(1.0 / std::cos(first->lat * kFillPi / 180.0));
     bool fine = false;
     bool stop = false;
     float scratch = 0.0f;
@@ -62,66 +68,62 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
     ++ownLookups;
     float spacing = 0.0f;
     bool spacingFailed = false;
+    bool farSideLaid = false;
 
     out_ << "\n\n POLYFILL 2\n";
     polygon_.prepareFill();
+    // The fill's lines follow the plan's last waypoint, wherever the current
+    // one stands: inserting them before a later waypoint would make the fits
+    // and clips below work on the leg to it, moving a waypoint the user laid.
+    plan_.setCurrentWaypoint(plan_.last());
+    // Unit map-plane direction in which the lines advance.
+    const double advanceX = polygon_.fillSign * first->normalX;
+    const double advanceY = polygon_.fillSign * first->normalY;
 
-    ProgressStage stage(progress_, "Fill", kMaxLines);
-    int laid = 0;
-    for (int i = 0; i < kMaxLines; ++i) {
-        out_ << "\n\nLINE " << i << "   " << "SPACING " << spacing << "\n";
-        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
-        if (!polygon_.nextFillLine(spacing, x1, y1, x2, y2)) break;
-        out_ << "After get line 2 \n";
-
-        const double lat1 = latitudeFromMapY(y1);
-        const double lat2 = latitudeFromMapY(y2);
-        plan_.addWaypoint(x1, y1, lat1, settings.boatSpeed, settings.depthMultiplier);
-        plan_.addWaypoint(x2, y2, lat2, settings.boatSpeed, settings.depthMultiplier);
+    // Fits (when fitted), lays the line from (x1, y1) to (x2, y2) as one line per stretch
+    // inside the area and captures each; false when none lies inside.
+    auto layLine = [&](int i, double x1, double y1, double x2, double y2, bool fitted) {
+        plan_.addWaypoint(x1, y1, latitudeFromMapY(y1), settings.boatSpeed, settings.depthMultiplier);
+        plan_.addWaypoint(x2, y2, latitudeFromMapY(y2), settings.boatSpeed, settings.depthMultiplier);
         plan_.refreshLegDirections();
-        ++laid;
-
-        float e1 = 5.0f, e2 = 5.0f;
-        tiles_.getDepth(x1, lat1, e1);
-        tiles_.getDepth(x2, lat2, e2);
-        ownLookups += 2;
-        const float elevation = (e1 + e2) * 0.5f;
-        const float m = plan_.swathMultiplierAt(elevation);
-        spacing = static_cast<float>((1.0f - settings.fillOverlap * 0.01f) * -(m * elevation) * k / kMetresPerUnit);
-        // No data under the line (5 m) or land gives a spacing that is not
-        // positive; the next line would go backwards over this one, so the
-        // fill ends once this line is finished.
-        if (!(spacing > 0.0f)) {
-            spacingFailed = true;
-            out_ << "FILL STOPPED: spacing " << spacing << " after line " << i
-                 << " is not positive (no depth data or land under the line)\n";
-        }
-
+        std::vector<InsidePiece> pieces{{x1, y1, x2, y2}};
         if (i > 0) {
-            if (extra) {
+            if (fitted) {
                 Timed t(profile ? &profile->fitSeconds : nullptr);
-                int side = kSideUndecided;
+                // The lines laid so far lie behind this one: that side holds
+                // the coverage to fit against.
+                const StarboardNormal n(x2 - x1, y2 - y1);
+                int side = n.x * advanceX + n.y * advanceY < 0.0 ? kSideStarboard : kSidePort;
                 fit.refineCurrentOverlap(side, 0.05f, fine, settings.fillOverlap);
                 fit.refineCurrentOverlap(side, 0.01f, fine, settings.fillOverlap);
             }
             double lat = 0.0;
             plan_.getCurrentLeg(true, lat, y1, x1, lat, y2, x2);
-            double px = 0.0, qx = 0.0, py = 0.0, qy = 0.0;
-            if (!polygon_.clipLineToPolygon(x1, x2, y1, y2, px, qx, py, qy)) {
-                stop = true;
-                break;
+            pieces = polygon_.insidePieces(x1, y1, x2, y2);
+            if (pieces.empty()) {
+                // The line lies wholly outside the area: it must not stay.
+                plan_.removeLastWaypoint();
+                plan_.removeLastWaypoint();
+                return false;
             }
+            plan_.setCurrentLeg(pieces.front().ax, pieces.front().ay, pieces.front().bx, pieces.front().by);
+            // The stored fill line spans all the stretches, A towards the
+            // first vertex as on the even lines.
+            const InsidePiece& s = pieces.front();
+            const InsidePiece& e = pieces.back();
             if (i % 2 == 0) {
-                x1 = px, y1 = py, x2 = qx, y2 = qy;
+                polygon_.setFillLine(s.ax, e.bx, s.ay, e.by, stop);
             } else {
-                x1 = qx, y1 = qy, x2 = px, y2 = py;
+                polygon_.setFillLine(e.bx, s.ax, e.by, s.ay, stop);
             }
-            plan_.setCurrentLeg(x1, y1, x2, y2);
-            polygon_.setFillLine(px, qx, py, qy, stop);
         }
-        stage.step(laid);
-
-        if (!stop) {
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            const InsidePiece& p = pieces[k];
+            if (k > 0) {
+                plan_.addWaypoint(p.ax, p.ay, latitudeFromMapY(p.ay), settings.boatSpeed, settings.depthMultiplier);
+                plan_.addWaypoint(p.bx, p.by, latitudeFromMapY(p.by), settings.boatSpeed, settings.depthMultiplier);
+                plan_.refreshLegDirections();
+            }
             float highest = 0.0f;
             {
                 Timed t(profile ? &profile->swathSeconds : nullptr);
@@ -139,8 +141,68 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
             }
             coverage_.clearPassMarks();
         }
-        if (spacingFailed) break;
+        return true;
+    };
+
+    ProgressStage stage(progress_, "Fill", kMaxLines);
+    int laid = 0;
+    int i = 0;
+    for (; i < kMaxLines && !stop; ++i) {
+        out_ << "\n\nLINE " << i << "   " << "SPACING " << spacing << "\n";
+        double x1 = 0.0, y1 = 0.0, x2 = 0.0, y2 = 0.0;
+        if (!polygon_.nextFillLine(spacing, x1, y1, x2, y2)) {
+            if (polygon_.fillLineEnd != FillLineEnd::FarSide || farSideLaid || i == 0) break;
+            // The next line would pass the far side, but the last swath may
+            // end short of it: one more line where its swath reaches it.
+            const float reach = polygon_.farReach;
+            const float overlapShare = 1.0f - settings.fillOverlap * 0.01f;
+            const double halfSwath = overlapShare > 0.0f ? spacing / (2.0 * overlapShare) : 0.0;
+            const double lastDistance =
+                std::min(polygon_.distanceFromFirstEdge(polygon_.fillAx - spacing * advanceX,
+                                                        polygon_.fillAy - spacing * advanceY),
+                         polygon_.distanceFromFirstEdge(polygon_.fillBx - spacing * advanceX,
+                                                        polygon_.fillBy - spacing * advanceY));
+            const double atDistance = reach - 0.5 * spacing;
+            if (!(lastDistance + halfSwath < reach) || !(atDistance > lastDistance)) break;
+            const double ax = first->x + atDistance * advanceX, ay = first->y + atDistance * advanceY;
+            const double bx = first->next->x + atDistance * advanceX, by = first->next->y + atDistance * advanceY;
+            if (polygon_.lineCount % 2 == 0) {
+                x1 = ax, y1 = ay, x2 = bx, y2 = by;
+            } else {
+                x1 = bx, y1 = by, x2 = ax, y2 = ay;
+            }
+            ++polygon_.lineCount;
+            farSideLaid = true;
+            // This is the last line, wherever its clip leaves it.
+            stop = true;
+        }
+        out_ << "After get line 2 \n";
+        // The far-side line stays where it was put: fitted to the swath
+        // before it, it would move out by a whole spacing again.
+        if (!layLine(i, x1, y1, x2, y2, extra && !farSideLaid)) {
+            out_ << "FILL STOPPED: line " << i << " does not cross the area\n";
+            break;
+        }
+        ++laid;
+        stage.step(laid);
+        if (stop) break;
+
+        spacing = spacingToNextLine(spacingContext, polygon_.fillAx, polygon_.fillAy, polygon_.fillBx,
+                                    polygon_.fillBy, advanceX, advanceY);
+        // No data under the line (5 m) or land gives a spacing that is not
+        // positive; the next line would go backwards over this one, so the
+        // fill ends once this line is finished.
+        if (!(spacing > 0.0f)) {
+            spacingFailed = true;
+            out_ << "FILL STOPPED: spacing " << spacing << " after line " << i
+                 << " is not positive (no depth data or land under the line)\n";
+            break;
+        }
     }
+    if (i == kMaxLines && !stop && !spacingFailed) out_ << "FILL STOPPED: " << kMaxLines << " lines\n";
+    // A finished fill leaves nothing to continue: the next one starts again
+    // on the first edge instead of laying the last line over itself.
+    polygon_.lineCount = 0;
     {
         Timed t(profile ? &profile->swathSeconds : nullptr);
         plan_.generateSwaths(false);

@@ -117,6 +117,9 @@ void SurveyPolygon::printPolygon() {
 
 void SurveyPolygon::rotateFirstVertex() {
     if (first_) first_ = first_->next;
+    // A new first edge means a new fill: continuing the old pattern from the
+    // stored line would lay lines parallel to the old edge.
+    lineCount = 0;
 }
 
 int SurveyPolygon::vertexCount() const {
@@ -136,46 +139,62 @@ int SurveyPolygon::vertexCount() const {
 
 namespace {
 
-// Edges and lines closer than this to vertical (or horizontal) are taken as
-// exactly so: their slope would divide by (nearly) zero.
-constexpr double kFlat = 1e-8;
-
-bool within(double v, double a, double b) { return std::min(a, b) <= v && v <= std::max(a, b); }
-
-// Whether the fill line (slope s and intercept g, or the vertical line
-// x = x1) crosses the edge u -> w, and where.
-bool crossesEdge(const PolygonVertex& u, const PolygonVertex& w, bool vertical, double s, double g, double x1,
-                 double& cx, double& cy) {
-    const double t = w.x - u.x;
-    const bool verticalEdge = std::fabs(t) < kFlat;
-    // Along an edge with equal end y the y-range test below cannot bound the
-    // crossing (it holds only where the crossing lands exactly on the edge's
-    // y); such an edge is crossed where the crossing's x lies on it.
-    const bool horizontalEdge = std::fabs(w.y - u.y) < kFlat;
-    if (vertical) {
-        if (verticalEdge) return false;  // parallel
-        const double e = (w.y - u.y) / t;
-        cx = x1;
-        cy = u.y - u.x * e + e * x1;
-        if (horizontalEdge) return within(cx, u.x, w.x);
-        return (cy - w.y) * (cy - u.y) < 0.0;
-    }
-    if (verticalEdge) {
-        // Bounded by the edge's own y range: bounding it by the line's end
-        // points never finds the side of a rectangle for a level fill line.
-        cx = u.x;
-        cy = g + s * u.x;
-        return within(cy, u.y, w.y);
-    }
-    const double e = (w.y - u.y) / t;
-    if (s == e) return false;  // parallel: no single crossing, and s - e would divide by zero
-    cx = (u.y - u.x * e - g) / (s - e);
-    cy = s * cx + g;
-    if (horizontalEdge) return within(cx, u.x, w.x);
-    return (cy - u.y) * (cy - w.y) <= 0.0;
+// Parameters t (0 at (x1, y1), 1 at (x2, y2)) at which the line through the
+// two points crosses the ring's edges. A vertex exactly on the line counts
+// as lying on its left side, so a line through a vertex crosses once (or
+// not at all where the ring only touches it) and an edge along the line is
+// not crossed; the count is always even.
+std::vector<double> crossingsAlong(const PolygonVertex* first, double x1, double y1, double x2, double y2) {
+    std::vector<double> ts;
+    const double dx = x2 - x1, dy = y2 - y1;
+    const double len2 = dx * dx + dy * dy;
+    if (!first || len2 <= 0.0) return ts;
+    auto sideOf = [&](const PolygonVertex& v) { return dx * (v.y - y1) - dy * (v.x - x1); };
+    const PolygonVertex* u = first;
+    do {
+        const PolygonVertex& w = *u->next;
+        const double du = sideOf(*u), dw = sideOf(w);
+        if ((du >= 0.0) != (dw >= 0.0)) {
+            const double f = du / (du - dw);
+            const double cx = u->x + f * (w.x - u->x);
+            const double cy = u->y + f * (w.y - u->y);
+            ts.push_back(((cx - x1) * dx + (cy - y1) * dy) / len2);
+        }
+        u = u->next;
+    } while (u != first);
+    std::sort(ts.begin(), ts.end());
+    return ts;
 }
 
 }  // namespace
+
+bool SurveyPolygon::contains(double x, double y) const {
+    if (!first_) return false;
+    bool inside = false;
+    const PolygonVertex* u = first_;
+    do {
+        const PolygonVertex& w = *u->next;
+        if ((u->y > y) != (w.y > y)) {
+            const double cx = u->x + (y - u->y) * (w.x - u->x) / (w.y - u->y);
+            if (x < cx) inside = !inside;
+        }
+        u = u->next;
+    } while (u != first_);
+    return inside;
+}
+
+std::vector<InsidePiece> SurveyPolygon::insidePieces(double x1, double y1, double x2, double y2) const {
+    std::vector<InsidePiece> pieces;
+    if (!first_ || first_->next == first_) return pieces;
+    const std::vector<double> ts = crossingsAlong(first_, x1, y1, x2, y2);
+    const double dx = x2 - x1, dy = y2 - y1;
+    for (std::size_t i = 0; i + 1 < ts.size(); i += 2) {
+        // A piece that is a point (the line grazing a vertex) is no line.
+        if (ts[i + 1] - ts[i] <= 1e-12) continue;
+        pieces.push_back({x1 + ts[i] * dx, y1 + ts[i] * dy, x1 + ts[i + 1] * dx, y1 + ts[i + 1] * dy});
+    }
+    return pieces;
+}
 
 float SurveyPolygon::distanceFromFirstEdge(double px, double py) {
     if (!first_) return -1.0f;
@@ -237,7 +256,11 @@ bool SurveyPolygon::nextFillLine(float spacing, double& x1, double& y1, double& 
     } else {
         x1 = fillBx, y1 = fillBy, x2 = fillAx, y2 = fillAy;
     }
-    if (distanceFromFirstEdge(x1, y1) > farReach || distanceFromFirstEdge(x2, y2) > farReach) return false;
+    fillLineEnd = FillLineEnd::None;
+    if (distanceFromFirstEdge(x1, y1) > farReach || distanceFromFirstEdge(x2, y2) > farReach) {
+        fillLineEnd = FillLineEnd::FarSide;
+        return false;
+    }
     const double l2 = (y2 - y1) * (y2 - y1) + (x2 - x1) * (x2 - x1);
     if (l2 < 0.04) {
         out_ << "****************      WARNING       ******************\n";
@@ -247,6 +270,7 @@ bool SurveyPolygon::nextFillLine(float spacing, double& x1, double& y1, double& 
             out_ << "****************      WARNING       ********************\n";
             out_ << "*********** TESSARIN DOES NOT OPERATE ****************\n";
             out_ << "****************** AT THIS SCALE ***********************\n";
+            fillLineEnd = FillLineEnd::TooShort;
             return false;
         }
     }
@@ -256,29 +280,18 @@ bool SurveyPolygon::nextFillLine(float spacing, double& x1, double& y1, double& 
 
 bool SurveyPolygon::clipLineToPolygon(double x1, double x2, double y1, double y2, double& px, double& qx,
                                       double& py, double& qy) {
-    if (!first_ || first_->next == first_) return false;
-    const bool vertical = std::fabs(x2 - x1) < kFlat;
-    const double s = vertical ? 0.0 : (y2 - y1) / (x2 - x1);
-    const double g = vertical ? 0.0 : y1 - s * x1;
-    bool foundQ = false, foundP = false;
-    double cx = 0.0, cy = 0.0;
-    for (const PolygonVertex* u = first_->next; u != first_; u = u->next) {
-        if (crossesEdge(*u, *u->next, vertical, s, g, x1, cx, cy)) {
-            qx = cx;
-            qy = cy;
-            foundQ = true;
-            break;
-        }
+    const std::vector<InsidePiece> pieces = insidePieces(x1, y1, x2, y2);
+    if (pieces.empty()) return false;
+    double sx = pieces.front().ax, sy = pieces.front().ay;
+    double ex = pieces.back().bx, ey = pieces.back().by;
+    // p is the end towards the first vertex, measured along the first edge.
+    const double fx = first_->next->x - first_->x, fy = first_->next->y - first_->y;
+    if ((ex - sx) * fx + (ey - sy) * fy < 0.0) {
+        std::swap(sx, ex);
+        std::swap(sy, ey);
     }
-    for (const PolygonVertex* u = first_->prev; u != first_; u = u->prev) {
-        if (crossesEdge(*u, *u->next, vertical, s, g, x1, cx, cy)) {
-            px = cx;
-            py = cy;
-            foundP = true;
-            break;
-        }
-    }
-    return foundP && foundQ;
+    px = sx, py = sy, qx = ex, qy = ey;
+    return true;
 }
 
 bool SurveyPolygon::setFillLine(double ax, double bx, double ay, double by, bool& stop) {

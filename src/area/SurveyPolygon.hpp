@@ -7,10 +7,23 @@
 // no vertex is repeated. The polygon owns its vertices.
 
 #include <ostream>
+#include <vector>
 
 #include "area/PolygonVertex.hpp"
 
 namespace tessarin {
+
+// One stretch of a line that lies inside the polygon, from (ax, ay) to
+// (bx, by) in map units, in the running direction of the line it came from.
+struct InsidePiece {
+    double ax = 0.0;
+    double ay = 0.0;
+    double bx = 0.0;
+    double by = 0.0;
+};
+
+// Why nextFillLine gave no line.
+enum class FillLineEnd { None, FarSide, TooShort };
 
 class SurveyPolygon {
 public:
@@ -38,8 +51,10 @@ public:
     bool currentVertex(double& lat, double& lon) const;
     void printPolygon();
     // The vertex after first becomes first, which chooses the edge the next
-    // fill starts on; current is kept.
+    // fill starts on (the fill starts over there); current is kept.
     void rotateFirstVertex();
+    // Whether the map-plane point lies inside the ring (even-odd rule).
+    bool contains(double x, double y) const;
 
     // ---- Fill geometry (map units) ----
     // Rebuilds every vertex's edge direction, normal and length, farReach
@@ -54,10 +69,14 @@ public:
     // Distance of (x, y) from the line through the first two vertices; -1
     // when the polygon is empty, 0 when those two vertices coincide.
     float distanceFromFirstEdge(double x, double y);
-    // Where the line through (x1, y1) and (x2, y2) meets the ring: q is the
-    // first crossing going forward from the second vertex's edge, p the first
-    // going backward from the last edge; the first edge is never tested.
-    // False unless both exist.
+    // The stretches of the line through (x1, y1) and (x2, y2) that lie
+    // inside the ring, ordered from the (x1, y1) side to the (x2, y2) side.
+    // Every edge is tested, so a concave ring can give several; a line that
+    // only touches the ring gives none.
+    std::vector<InsidePiece> insidePieces(double x1, double y1, double x2, double y2) const;
+    // The outermost crossings of the line through (x1, y1) and (x2, y2) with
+    // the ring: p on the side of the first vertex (along the first edge), q
+    // on the side of the second. False when the line does not cross it.
     bool clipLineToPolygon(double x1, double x2, double y1, double y2, double& px, double& qx, double& py,
                            double& qy);
     // Stores a clipped line as the fill line; stop (and true) when an end
@@ -73,7 +92,8 @@ public:
     float depthMultiplier() const { return depthMultiplier_; }
 
     // Fill state, kept between fills.
-    int lineCount = 0;        // fill lines since the last pick, move or clear
+    int lineCount = 0;        // fill lines since the last pick, move, clear, Tab or finished fill
+    FillLineEnd fillLineEnd = FillLineEnd::None;  // why the last nextFillLine gave no line
     double fillSign = -1.0;   // side of the first edge the fill advances to
     float farReach = 0.0f;    // farthest vertex from the first edge's line, map units
     int editState = 0;        // kEditCleared or kEditPicked once either happened

@@ -74,6 +74,7 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
         return coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), useFine);
     };
     auto depthAt = [&](double qx, double qy) { return elevationAt(qx, static_cast<float>(latitudeFromMapY(qy))); };
+    auto votes = [&](double qx, double qy) { return !voteArea_ || voteArea_(qx, qy); };
 
     float in = 0.0f, outSum = 0.0f;
     if (side == kSideUndecided) {
@@ -84,12 +85,12 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
             double qx = 0.0, qy = 0.0;
             probePoint(px, py, 0.9f, h, -1.0f, qx, qy);
             d = depthAt(qx, qy);
-            if (coverageAt(qx, qy) > kCoveredAbove) portSum += kProbeWeight;
+            if (votes(qx, qy) && coverageAt(qx, qy) > kCoveredAbove) portSum += kProbeWeight;
             probePoint(px, py, 0.9f, h, 1.0f, qx, qy);
             d = depthAt(qx, qy);
-            const std::uint16_t v = coverageAt(qx, qy);
-            if (v > kCoveredAbove) stbdSum += kProbeWeight;
-            stbdSum += static_cast<float>(v);
+            // Both sides count a covered probe alike: adding the raw byte on
+            // one side only made a reference cell weigh 114 to starboard.
+            if (votes(qx, qy) && coverageAt(qx, qy) > kCoveredAbove) stbdSum += kProbeWeight;
         }
         out_ << "FIND LR SUM " << portSum << " " << stbdSum << "\n";
         if (stbdSum < portSum) {
@@ -154,7 +155,11 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
 
     float best = -500.0f;
     FitLine bestLine = line;
-    for (int i = -kRefineSteps; i <= kRefineSteps; ++i) {
+    // Without a side every candidate scores 0, and the first one visited lies
+    // 21 steps to port: the line would move with nothing to fit against.
+    const bool decided = side == kSideStarboard || side == kSidePort;
+    if (!decided) best = 0.0f;
+    for (int i = -kRefineSteps; decided && i <= kRefineSteps; ++i) {
         const float offA = static_cast<float>(i) * step;
         for (int j = -kRefineSteps; j <= kRefineSteps; ++j) {
             const float offB = static_cast<float>(j) * step;
@@ -170,6 +175,8 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
             }
         }
     }
+    // A best score that is not above 0 finds no edge to abut: keep the line.
+    if (!(best > 0.0f)) bestLine = line;
     result = FitLine::fromMapPlane(bestLine.lonA, bestLine.yA, bestLine.lonB, bestLine.yB);
     out_ << "REFINE EDGE OVERLAP " << best << " " << result.lonA << " " << result.latA << " " << result.lonB << " "
          << result.latB << "\n";
@@ -262,7 +269,9 @@ bool EdgeFit::refineCurrentOverlap(int& side, float stepFraction, bool useFine, 
     if (!w->next) return false;
 
     const FitLine line{w->lon, w->next->lon, w->y, w->next->y, w->lat, w->next->lat};
-    side = kSideUndecided;
+    // A side the caller decided stands: the fill's second, finer fit runs
+    // on the side its first one used.
+    if (side != kSideStarboard && side != kSidePort) side = kSideUndecided;
     FitLine result;
     refineEdgeOverlap(line, result, overlapPercent, stepFraction, side, useFine);
     out_ << "refineCurrentOverlap LR " << side << "\n";

@@ -11,7 +11,9 @@
 // swath multiplier m and the secant of the latitude.
 
 #include <cstdint>
+#include <functional>
 #include <ostream>
+#include <utility>
 
 #include "fit/CoverageLookup.hpp"
 #include "fit/FitLine.hpp"
@@ -32,13 +34,17 @@ public:
     // 100 / stations times (covered probes just inside the edge - covered
     // probes in the band that should be new ground), 50 per covered probe.
     // With side 0 it decides the side instead (printing the sums and LEFT or
-    // RIGHT), returns 0 and leaves inside and outside alone.
+    // RIGHT), returns 0 and leaves inside and outside alone: a covered probe
+    // counts 50 on either side, and only where the vote area (when set)
+    // holds the probe.
     float edgeOverlapScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int& side,
                            bool useFine);
 
     // Tries both ends at -21..21 steps of stepFraction of the nominal swath
     // width along the starboard normal and keeps the best-scoring pair (the
-    // first one visited on ties). Returns the best score.
+    // first one visited on ties). Returns the best score. When no side is
+    // decided, or no candidate scores above 0, there is nothing to fit
+    // against: result is the given line.
     float refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction, int& side,
                             bool useFine);
 
@@ -49,12 +55,17 @@ public:
 
     // Refits the plan's current leg (the leg ending at the current waypoint
     // when it is the last) and moves its two waypoints; the current waypoint
-    // ends on the leg's end. False when the plan has no leg there.
+    // ends on the leg's end. A side already decided (1 or 2) is kept; any
+    // other value is decided anew. False when the plan has no leg there.
     bool refineCurrentOverlap(int& side, float stepFraction, bool useFine, float overlapPercent);
 
     // The "LINE OVERLAP" command: refits the current leg at the configured
     // edge overlap (percent) and recomputes the swaths with turns.
     void fitCurrentLine(float edgeOverlapPercent);
+
+    // Limits the side vote to probes for which inArea(lon, y) holds (map
+    // plane); an empty function counts every probe.
+    void setVoteArea(std::function<bool(double lon, double y)> inArea) { voteArea_ = std::move(inArea); }
 
     // Depth lookups made so far (for measurements).
     std::uint64_t depthLookups() const { return depthLookups_; }
@@ -66,6 +77,7 @@ private:
     const CoverageLookup& coverage_;
     SurveyPlan& plan_;
     std::ostream& out_;
+    std::function<bool(double lon, double y)> voteArea_;
     std::uint64_t depthLookups_ = 0;
 };
 

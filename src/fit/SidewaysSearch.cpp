@@ -1,5 +1,6 @@
 #include "fit/SidewaysSearch.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 #include "earth/TileStore.hpp"
@@ -16,6 +17,11 @@ constexpr double kMetresPerUnit = 111111.0;
 constexpr double kFitPi = 3.141592;
 constexpr std::uint16_t kCoveredAbove = 10;
 constexpr std::uint16_t kUnmappedBelow = 10;
+// The window's step never falls below its value over this depth: the
+// positions tried grow as 1 / depth^2, so shallow water would otherwise try
+// tens of thousands of times as many as the deep ocean (hours instead of
+// seconds). Over deeper water the step, and so the search, are untouched.
+constexpr double kStepFloorDepthM = 2000.0;
 // More window positions than this on one end cannot be searched in any
 // useful time; the bound only keeps the int conversions defined.
 constexpr double kMaxHalfWindow = 100000.0;
@@ -98,7 +104,11 @@ float SidewaysSearch::searchWindow(const FitLine& line, FitLine& result, float w
     float d = 5.0f;
     tiles_.getDepth(line.lonA, line.latA, d);
     const float w = static_cast<float>(plan_.depthMultiplier() * d * sec / -kMetresPerUnit);
-    const float step = w * stepOfWidth;
+    float step = w * stepOfWidth;
+    if (step > 0.0f) {
+        const float floorW = static_cast<float>(plan_.depthMultiplier() * kStepFloorDepthM * sec / kMetresPerUnit);
+        step = std::max(step, floorW * stepOfWidth);
+    }
     const int countA = windowCount(widthA, step);
     const int halfA = countA / 2;
     const int halfB = windowCount(widthB, step) / 2;

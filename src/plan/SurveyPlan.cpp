@@ -197,6 +197,28 @@ void SurveyPlan::deleteCurrent() {
     delete gone;
 }
 
+Waypoint* SurveyPlan::last() const {
+    Waypoint* w = first_;
+    while (w && w->next) w = w->next;
+    return w;
+}
+
+bool SurveyPlan::removeLastWaypoint() {
+    Waypoint* gone = last();
+    if (!gone) return false;
+    Waypoint* p = first_ == gone ? nullptr : first_;
+    while (p && p->next != gone) p = p->next;
+    if (p) {
+        p->next = nullptr;
+    } else {
+        first_ = nullptr;
+    }
+    current_ = cursor_ = p;
+    if (anchor_ == gone) anchor_ = nullptr;
+    delete gone;
+    return true;
+}
+
 void SurveyPlan::clearPlan() {
     Waypoint* w = first_;
     while (w) {

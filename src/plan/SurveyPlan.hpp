@@ -56,6 +56,10 @@ public:
     // half-width 7 / scale map units holds (x, y).
     bool pickWaypoint(float x, float y, float scale, float& latOut, float& yOut, float& lonOut);
     void deleteCurrent();
+    // Unlinks and frees the last waypoint without a console line; its
+    // predecessor becomes current and the walk cursor. False on an empty plan.
+    bool removeLastWaypoint();
+    Waypoint* last() const;
     void clearPlan();
     bool moveCurrent(double lon, double y, double lat);
     bool setCurrent(double lon, double y, double lat, float speed, float depthMultiplier);

@@ -87,14 +87,17 @@ TEST_F(PolygonFillTest, FillsASquareAndATrapezoidAtTheDepthSpacing) {
         addVertex(c.topWest, 1.0);
         planner.fillPolygon(false);
 
-        // Lines at 0, 0.1296 ... 8 * 0.1296 = 1.037; the next would pass 1 N.
+        // Lines about 0.1296 apart up to 8 * 0.1296 = 1.037; the next would
+        // pass 1 N, and the last swath reaches it. Each spacing is taken at
+        // the latitude of the line it starts from (1.0001 times as far at 1 N).
         const std::vector<Point> w = waypoints();
         ASSERT_EQ(w.size(), 18u);
+        double y = 0.0;
         for (int i = 0; i < 9; ++i) {
             SCOPED_TRACE(i);
             const Point& a = w[static_cast<std::size_t>(2 * i)];
             const Point& b = w[static_cast<std::size_t>(2 * i + 1)];
-            const double y = i * kSpacing;
+            if (i > 0) y += kSpacing / std::cos(latitudeFromMapY(y) * 3.141592 / 180.0);
             EXPECT_NEAR(a.y, y, 1e-5);
             EXPECT_NEAR(b.y, y, 1e-5);
             // Clipped to the sides from line 1 on (line 0 is the first edge).
@@ -135,39 +138,46 @@ TEST_F(PolygonFillTest, ShallowWaterWarningsAsTheLinesShrink) {
     EXPECT_EQ(text.find("\n\nLINE 17 "), std::string::npos);
 }
 
-TEST_F(PolygonFillTest, SecondFillAddsNothingUntilAPickAndTabTurnsTheFirstEdge) {
+TEST_F(PolygonFillTest, EveryFillStartsOnTheFirstEdgeAndTabTurnsIt) {
     addVertex(5.0, 0.0);
     addVertex(6.0, 0.0);
     addVertex(6.0, 1.0);
     addVertex(5.0, 1.0);
     planner.fillPolygon(false);
     ASSERT_EQ(planner.plan->waypointCount(), 18);
-    planner.fillPolygon(false);
-    EXPECT_EQ(planner.plan->waypointCount(), 18);
-
-    // A pick restarts the fill on the first edge.
-    ASSERT_TRUE(planner.polygon->pickVertex(6.0f, 0.0f, 1.0f));
-    planner.fillPolygon(false);
-    std::vector<Point> w = waypoints();
-    ASSERT_EQ(w.size(), 36u);
-    EXPECT_NEAR(w[18].x, 5.0, 1e-9);
-    EXPECT_NEAR(w[18].y, 0.0, 1e-9);
-    EXPECT_NEAR(w[20].y, kSpacing, 1e-5);
+    // A second fill after a finished one, with or without a pick, lays the
+    // pattern again from the first edge (never the last line over itself).
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        if (round == 2) {
+            ASSERT_TRUE(planner.polygon->pickVertex(6.0f, 0.0f, 1.0f));
+        }
+        planner.fillPolygon(false);
+        const std::vector<Point> w = waypoints();
+        ASSERT_EQ(w.size(), 18u * static_cast<std::size_t>(round + 1));
+        const std::size_t s = 18u * static_cast<std::size_t>(round);
+        EXPECT_NEAR(w[s].x, 5.0, 1e-9);
+        EXPECT_NEAR(w[s].y, 0.0, 1e-9);
+        EXPECT_NEAR(w[s + 2].y, kSpacing, 1e-5);
+    }
 
     // With the east side as first edge the lines run north-south and advance
-    // west: 8 of them fit in the degree.
+    // west: 8 of them fit in the degree, and a ninth half a spacing inside
+    // the west side covers the strip the eighth swath leaves. Tab alone
+    // restarts the fill there.
     planner.plan->clearPlan();
+    planner.polygon->lineCount = 3;  // as if a fill had been cut short
     planner.polygon->rotateFirstVertex();
-    ASSERT_TRUE(planner.polygon->pickVertex(6.0f, 0.0f, 1.0f));
     planner.fillPolygon(false);
-    w = waypoints();
-    ASSERT_EQ(w.size(), 16u);
-    for (int i = 0; i < 8; ++i) {
+    const std::vector<Point> w = waypoints();
+    ASSERT_EQ(w.size(), 18u);
+    for (int i = 0; i < 9; ++i) {
         SCOPED_TRACE(i);
         const Point& a = w[static_cast<std::size_t>(2 * i)];
         const Point& b = w[static_cast<std::size_t>(2 * i + 1)];
-        EXPECT_NEAR(a.x, 6.0 - i * kSpacing, 1e-5);
-        EXPECT_NEAR(b.x, 6.0 - i * kSpacing, 1e-5);
+        const double x = i < 8 ? 6.0 - i * kSpacing : 5.0 + 0.5 * kSpacing;
+        EXPECT_NEAR(a.x, x, 1e-5);
+        EXPECT_NEAR(b.x, x, 1e-5);
         // Clipped to the south and north sides, alternately northward and southward.
         EXPECT_NEAR(i % 2 == 0 ? a.y : b.y, 0.0, 1e-9);
         EXPECT_NEAR(i % 2 == 0 ? b.y : a.y, mapY(1.0), 1e-9);

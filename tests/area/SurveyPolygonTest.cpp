@@ -179,7 +179,7 @@ TEST_F(SurveyPolygonTest, ClearDeletesEverythingAndResetsTheFill) {
     EXPECT_EQ(polygon.vertexCount(), 1);
 }
 
-TEST_F(SurveyPolygonTest, RotateChangesFirstOnlyAndPrintListsFromFirst) {
+TEST_F(SurveyPolygonTest, RotateChangesFirstAndRestartsTheFillAndPrintListsFromFirst) {
     add(1, 10);
     add(2, 20);
     add(3, 30);
@@ -187,7 +187,8 @@ TEST_F(SurveyPolygonTest, RotateChangesFirstOnlyAndPrintListsFromFirst) {
     PolygonVertex* current = polygon.current();
     polygon.rotateFirstVertex();
     EXPECT_EQ(polygon.current(), current);
-    EXPECT_EQ(polygon.lineCount, 2);
+    // A fill after Tab starts on the new first edge, not from the old line.
+    EXPECT_EQ(polygon.lineCount, 0);
     out.str("");
     polygon.printPolygon();
     EXPECT_EQ(out.str(), "Polygon\n2 20\n3 30\n1 10\n");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -67,9 +69,9 @@ TEST_F(EdgeFitTest, UndecidedSideGoesToTheCoveredSide) {
         EXPECT_EQ(fit.edgeOverlapScore(kEastLine, 10.0f, inside, outside, side, false), 0.0f);
         EXPECT_EQ(side, c.side);
         EXPECT_EQ(inside, -1.0f);  // not written while deciding
-        // The starboard sum also grows by the raw values read (64 a probe).
+        // Both sides count 50 a covered probe (the raw byte is not added).
         const int port = c.northCovered ? 25 * 50 : 0;
-        const int stbd = c.southCovered ? 25 * (50 + 64) : 0;
+        const int stbd = c.southCovered ? 25 * 50 : 0;
         EXPECT_EQ(output(), "FIND LR SUM " + std::to_string(port) + " " + std::to_string(stbd) + "\n" + c.decision);
     }
 }
@@ -158,32 +160,39 @@ TEST_F(EdgeFitTest, UnreadableCellsCountAsNotCovered) {
     EXPECT_EQ(inside, 0.0f);
 }
 
-// Both ends 21 steps of stepFraction of the full swath width to port.
-FitLine firstCandidate(const FitLine& line, float stepFraction) {
-    const float step = test::flatHalfWidth(line.latA) * 2.0f * stepFraction;
-    const double dx = line.lonB - line.lonA, dy = line.yB - line.yA, len = std::hypot(dx, dy);
-    const double px = -dy / len, py = dx / len;  // port normal
-    return FitLine::fromMapPlane(line.lonA + 21 * step * px, line.yA + 21 * step * py, line.lonB + 21 * step * px,
-                                 line.yB + 21 * step * py);
-}
-
-TEST_F(EdgeFitTest, RefineWithoutCoverageKeepsTheFirstCandidate) {
-    ScriptedCoverage cov;
-    EdgeFit fit = fitWith(cov);
+TEST_F(EdgeFitTest, RefineWithNothingToFitAgainstKeepsTheLine) {
+    struct Case {
+        const char* name;
+        FitLine line;
+        int side;                                    // given
+        std::function<std::uint16_t(double, double)> coverage;
+    };
     const FitLine slanted = FitLine::fromDegrees(6.0, 3.5, 7.5, 4.6);
-    for (const FitLine& line : {kEastLine, slanted}) {
-        int side = kSideUndecided;
+    auto none = [](double, double) { return std::uint16_t{0}; };
+    // Covered everywhere: every candidate scores 0 on its decided side.
+    auto all = [](double, double) { return std::uint16_t{64}; };
+    const Case cases[] = {
+        {"no coverage, level", kEastLine, kSideUndecided, none},
+        {"no coverage, slanted", slanted, kSideUndecided, none},
+        {"side given, no coverage", kEastLine, kSidePort, none},
+        {"covered everywhere", kEastLine, kSideStarboard, all},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ScriptedCoverage cov;
+        cov.value = c.coverage;
+        EdgeFit fit = fitWith(cov);
+        int side = c.side;
         FitLine result;
-        EXPECT_EQ(fit.refineEdgeOverlap(line, result, 10.0f, 0.01f, side, false), 0.0f);
-        const FitLine expected = firstCandidate(line, 0.01f);
-        EXPECT_NEAR(result.lonA, expected.lonA, 1e-6);
-        EXPECT_NEAR(result.yA, expected.yA, 1e-6);
-        EXPECT_NEAR(result.lonB, expected.lonB, 1e-6);
-        EXPECT_NEAR(result.yB, expected.yB, 1e-6);
+        EXPECT_LE(fit.refineEdgeOverlap(c.line, result, 10.0f, 0.01f, side, false), 0.0f);
+        EXPECT_NEAR(result.lonA, c.line.lonA, 1e-12);
+        EXPECT_NEAR(result.yA, c.line.yA, 1e-12);
+        EXPECT_NEAR(result.lonB, c.line.lonB, 1e-12);
+        EXPECT_NEAR(result.yB, c.line.yB, 1e-12);
         EXPECT_DOUBLE_EQ(result.latA, latitudeFromMapY(result.yA));
         EXPECT_DOUBLE_EQ(result.latB, latitudeFromMapY(result.yB));
-        EXPECT_EQ(side, kSideUndecided);
-        EXPECT_NE(output().find("REFINE EDGE OVERLAP 0 "), std::string::npos);
+        EXPECT_EQ(side, c.side);
+        EXPECT_NE(output().find("REFINE EDGE OVERLAP "), std::string::npos);
     }
 }
 
@@ -260,18 +269,19 @@ TEST_F(EdgeFitTest, RefineCurrentFitsTheLegEndingAtTheLastWaypoint) {
 
     plan.addWaypoint(8.0, kY0, kLat, 9.0f, 4.0f);  // current: the last one
     ASSERT_TRUE(fit.refineCurrentOverlap(side, 0.01f, false, 10.0f));
-    EXPECT_EQ(side, kSideUndecided);  // reset, and nothing decides it here
-    const FitLine expected = firstCandidate(kEastLine, 0.01f);
+    EXPECT_EQ(side, kSideUndecided);  // 7 is no side: decided anew, and nothing decides it
+    // Nothing to fit against: the leg stays where it is.
     const Waypoint* a = plan.first();
     const Waypoint* b = a->next;
     EXPECT_EQ(plan.current(), b);
-    EXPECT_NEAR(a->y, expected.yA, 1e-6);
-    EXPECT_NEAR(b->y, expected.yB, 1e-6);
-    EXPECT_NEAR(b->lat, expected.latB, 1e-6);
-    EXPECT_NEAR(a->marker->y, expected.yA, 1e-6);
+    EXPECT_NEAR(a->y, kY0, 1e-9);
+    EXPECT_NEAR(b->y, kY0, 1e-9);
+    EXPECT_NEAR(a->lon, 6.0, 1e-9);
+    EXPECT_NEAR(b->lon, 8.0, 1e-9);
     const std::string out = output();
     EXPECT_NE(out.find("refineCurrentOverlap LR 0\nREFINE Current 1A 6 "), std::string::npos) << out;
     EXPECT_NE(out.find("REFINE Current1B 8 "), std::string::npos);
+    plan.clearPlan();
 }
 
 }  // namespace
