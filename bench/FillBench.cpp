@@ -1,16 +1,26 @@
-// The polygon fill end to end on the sample world's Area_1.csv, with real
-// captures through the framebuffer target in an off-screen context, and one
-// refineEdgeOverlap alone, each against a baseline measured in the same run:
+// The polygon fill end to end, with real captures through the framebuffer
+// target in an off-screen context, each against a baseline measured in the
+// same run:
 //
-//   fill, extra        fillPolygon(true): fits and captures every line
+//   fill, extra        fillPolygon(true) on Area_1.csv: fits and captures every line
 //   fill, plain        fillPolygon(false) of the same polygon (baseline)
+//   shoal, extra       fillPolygon(true) on a 1 x 1 degree square whose floor
+//                      shoals from 4000 m at its south side to 50 m at its north
+//   shoal, plain       fillPolygon(false) of the same square (baseline)
 //   refine             refineEdgeOverlap of a 1-unit line beside a captured swath
 //   score              one edgeOverlapScore of the same line (baseline; the
 //                      refine scores 43 x 43 candidates)
 //   depth lookup       getDepth on a resident tile, to price the fill's lookups
 //
+// After the timings it prints, for both fills of Area_1, Area_2, Area_3 (those
+// the world holds), an L-shaped area and a square with a notch, the share of
+// the area under the union of the plan's swath polygons and the count of
+// survey lines with a stretch outside the area.
+//
 // The world is read from $TESSARIN_BENCH_WORLD (default build/bench-world,
-// written by: tessarin-worldgen --out build/bench-world --region -132 -124 8 16).
+// written by: tessarin-worldgen --out build/bench-world --region -132 -124 8 16;
+// --region -132 -116 8 40 holds all three sample areas). The shoaling square
+// lies in a tile the benchmark writes itself.
 // Medians, ratios and the fill's shares of time are printed at the end.
 
 #include <benchmark/benchmark.h>
@@ -40,24 +50,65 @@
 #include "render/GlTextureSink.hpp"
 #include "render/SceneRenderer.hpp"
 #include "support/OffscreenGl.hpp"
+#include "support/SwathUnion.hpp"
+#include "support/TempDir.hpp"
+#include "support/TileWriter.hpp"
 
 namespace {
 
 using namespace tessarin;
 
-struct Scene {
-    test::OffscreenGl gl{960, 960};
+// One planner over one world, with its own capture target.
+struct World {
     std::string root;
     std::ostringstream out;
-    GlTextureSink sink;
     SilentTextPainter text;
     NullProgress quiet;
     std::unique_ptr<PlannerState> planner;
     std::unique_ptr<SceneRenderer> scene;
     std::unique_ptr<GlCaptureTarget> target;
+
+    World(const std::string& folder, TextureSink& sink) : root(folder) {
+        planner = std::make_unique<PlannerState>(out, sink, root);
+        planner->setProgress(&quiet);
+        scene = std::make_unique<SceneRenderer>(*planner, text);
+        target = std::make_unique<GlCaptureTarget>(scene.get());
+        planner->coverage->setCaptureTarget(target.get());
+    }
+};
+
+struct Scene {
+    test::OffscreenGl gl{960, 960};
+    GlTextureSink sink;
+    std::string root;
+    std::ostringstream& out() { return sample->out; }
+    std::unique_ptr<World> sample;
+    // The shoaling square: 5..6 E, 1..2 N over a floor that rises from 4000 m
+    // at 1 N to 50 m at 2 N, flat swath multiplier 4, fill overlap 10.
+    test::TempDir shoalDir;
+    std::unique_ptr<World> shoal;
+    PlannerState* planner = nullptr;  // the sample world's
 };
 
 Scene* scene = nullptr;
+
+void writeShoalWorld(const test::TempDir& dir) {
+    test::writeDataTile(dir.path(), 4, 0, [](int row, int) {
+        const double lat = 8.0 - (row + 0.5) / 240.0;
+        const double t = std::clamp(lat - 1.0, 0.0, 1.0);
+        test::DataPixel p;
+        p.code = test::codeOfElevation(-4000.0 + t * (4000.0 - 50.0));
+        return p;
+    });
+    dir.write("config.txt", "depth_multiplier 4.0\nfill_overlap 10.0\nextinction_table none.txt\nend\n");
+}
+
+void setShoalSquare(PlannerState& p) {
+    p.polygon->clearPolygon();
+    for (const auto& v : {std::pair{5.0, 1.0}, {6.0, 1.0}, {6.0, 2.0}, {5.0, 2.0}}) {
+        p.polygon->addVertex(v.first, mapY(v.second), v.second);
+    }
+}
 std::map<std::string, std::vector<double>> timesMs;
 FillProfile extraProfile;
 int extraRuns = 0;
@@ -76,11 +127,10 @@ bool buildScene() {
     }
     const char* env = std::getenv("TESSARIN_BENCH_WORLD");
     scene->root = std::string(env ? env : "build/bench-world") + "/";
-    scene->planner = std::make_unique<PlannerState>(scene->out, scene->sink, scene->root);
-    scene->planner->setProgress(&scene->quiet);
-    scene->scene = std::make_unique<SceneRenderer>(*scene->planner, scene->text);
-    scene->target = std::make_unique<GlCaptureTarget>(scene->scene.get());
-    scene->planner->coverage->setCaptureTarget(scene->target.get());
+    scene->sample = std::make_unique<World>(scene->root, scene->sink);
+    scene->planner = scene->sample->planner.get();
+    writeShoalWorld(scene->shoalDir);
+    scene->shoal = std::make_unique<World>(scene->shoalDir.path(), scene->sink);
     if (!scene->planner->loadPolygonFile(scene->root + "Area_1.csv") || scene->planner->polygon->empty()) {
         std::fprintf(stderr, "cannot read %sArea_1.csv: write the world first (see the top of FillBench.cpp)\n",
                      scene->root.c_str());
@@ -95,11 +145,19 @@ void resetArea() {
     p.plan->clearPlan();
     p.coverage->clearPolygonCoverage();
     p.loadPolygonFile(scene->root + "Area_1.csv");
-    scene->out.str("");
+    scene->out().str("");
 }
 
-double runFill(bool extra, FillProfile* profile) {
-    PlannerState& p = *scene->planner;
+void resetShoal() {
+    PlannerState& p = *scene->shoal->planner;
+    p.plan->clearPlan();
+    p.coverage->clearPolygonCoverage();
+    setShoalSquare(p);
+    scene->shoal->out.str("");
+}
+
+double runFill(bool extra, FillProfile* profile, PlannerState* planner = nullptr) {
+    PlannerState& p = planner ? *planner : *scene->planner;
     const GridCoverageLookup lookup(p.tiles, *p.coverage);
     PolygonFill fill(*p.polygon, *p.plan, p.tiles, *p.coverage, lookup, p.progress(), p.out());
     fill.profile = profile;
@@ -152,6 +210,28 @@ void BM_FillPlain(benchmark::State& state) {
     }
 }
 
+FillProfile shoalProfile;
+int shoalRuns = 0;
+
+void BM_FillShoalExtra(benchmark::State& state) {
+    for (auto _ : state) {
+        resetShoal();
+        const double s = runFill(true, &shoalProfile, scene->shoal->planner.get());
+        ++shoalRuns;
+        timesMs["shoal, extra"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+void BM_FillShoalPlain(benchmark::State& state) {
+    for (auto _ : state) {
+        resetShoal();
+        const double s = runFill(false, nullptr, scene->shoal->planner.get());
+        timesMs["shoal, plain"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
 // A line 1 unit long running north inside Area_1 beside the captured swath of
 // a parallel leg 0.14 units to the west (one swath width at about 4000 m).
 struct RefineCase {
@@ -163,7 +243,7 @@ struct RefineCase {
         p.addWaypointAt(-125.64f, static_cast<float>(mapY(12.2)));
         p.plan->walkFromFirst();
         p.coverage->captureSwathCoarse();
-        scene->out.str("");
+        scene->out().str("");
     }
 };
 
@@ -172,7 +252,7 @@ void BM_RefineEdgeOverlap(benchmark::State& state) {
     c.prepare();
     PlannerState& p = *scene->planner;
     const GridCoverageLookup lookup(p.tiles, *p.coverage);
-    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out);
+    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out());
     for (auto _ : state) {
         int side = kSideUndecided;
         FitLine result;
@@ -181,7 +261,7 @@ void BM_RefineEdgeOverlap(benchmark::State& state) {
         const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
         timesMs["refine"].push_back(s * 1000.0);
         state.SetIterationTime(s);
-        scene->out.str("");
+        scene->out().str("");
     }
 }
 
@@ -189,7 +269,7 @@ void BM_EdgeOverlapScore(benchmark::State& state) {
     RefineCase c;
     PlannerState& p = *scene->planner;
     const GridCoverageLookup lookup(p.tiles, *p.coverage);
-    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out);
+    EdgeFit fit(p.tiles, lookup, *p.plan, scene->out());
     for (auto _ : state) {
         int side = kSideStarboard;
         float inside = 0.0f, outside = 0.0f;
@@ -221,9 +301,64 @@ void BM_DepthLookup(benchmark::State& state) {
 BENCHMARK(BM_FillExtra)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillExtraWithoutReference)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillPlain)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillShoalExtra)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillShoalPlain)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RefineEdgeOverlap)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_EdgeOverlapScore)->Iterations(5)->UseManualTime()->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_DepthLookup)->Iterations(5)->UseManualTime()->Unit(benchmark::kNanosecond);
+
+// An area for the coverage table: a sample polygon file or a ring of
+// (lon, lat) vertices.
+struct CoverageArea {
+    const char* name;
+    const char* file;
+    std::vector<std::pair<double, double>> ring;
+};
+
+// Both fills of each area on the sample world: the share of the area under
+// the union of the swath polygons, and the survey lines that leave it.
+void printCoverageTable() {
+    const CoverageArea areas[] = {
+        {"Area_1", "Area_1.csv", {}},
+        {"Area_2", "Area_2.csv", {}},
+        {"Area_3", "Area_3.csv", {}},
+        // An L in deep water west of Area_1: a 1 x 1 degree square less its
+        // north-east quarter, first edge along the south side.
+        {"L-shaped", nullptr, {{-128.0, 11.0}, {-127.0, 11.0}, {-127.0, 11.5}, {-127.5, 11.5}, {-127.5, 12.0}, {-128.0, 12.0}}},
+        // A square with a V notch cut into its north side.
+        {"notched", nullptr,
+         {{-126.6, 13.0}, {-125.8, 13.0}, {-125.8, 13.8}, {-126.1, 13.8}, {-126.2, 13.3}, {-126.3, 13.8}, {-126.6, 13.8}}},
+    };
+    PlannerState& p = *scene->planner;
+    std::printf("\nCoverage of the area by the union of the swath polygons:\n");
+    std::printf("  %-10s %-6s %6s %9s %8s\n", "area", "fill", "lines", "covered", "outside");
+    for (const CoverageArea& a : areas) {
+        for (const bool extra : {true, false}) {
+            p.plan->clearPlan();
+            p.coverage->clearPolygonCoverage();
+            if (a.file) {
+                if (!p.loadPolygonFile(scene->root + a.file) || p.polygon->empty()) continue;
+            } else {
+                p.polygon->clearPolygon();
+                for (const auto& v : a.ring) p.polygon->addVertex(v.first, mapY(v.second), v.second);
+            }
+            // Nothing resident there: no data, no fill worth measuring.
+            float e = 0.0f;
+            if (!p.tiles.getDepth(p.polygon->first()->x, p.polygon->first()->lat, e)) continue;
+            runFill(extra, nullptr);
+            if (const char* dbg = std::getenv("FILL_DEBUG_AREA"); dbg && std::string(dbg) == a.name && extra) {
+                FILE* fp = std::fopen("/tmp/fill-area.log", "w");
+                std::fputs(scene->out().str().c_str(), fp);
+                for (const Waypoint* w = p.plan->first(); w; w = w->next) std::fprintf(fp, "WP %f %f\n", w->lon, w->lat);
+                std::fclose(fp);
+            }
+            const test::SwathUnionFigures f = test::measureSwathUnion(*p.plan, *p.polygon);
+            std::printf("  %-10s %-6s %6d %8.1f%% %8d\n", a.name, extra ? "key f" : "plain", f.surveyLines,
+                        100.0 * f.coveredFraction, f.linesOutside);
+            scene->out().str("");
+        }
+    }
+}
 
 }  // namespace
 
@@ -253,7 +388,9 @@ int main(int argc, char** argv) {
         const char* name;
         const FillProfile& profile;
         int runs;
-    } shares[] = {{"extra", extraProfile, extraRuns}, {"extra, bare", bareProfile, bareRuns}};
+    } shares[] = {{"extra", extraProfile, extraRuns},
+                  {"extra, bare", bareProfile, bareRuns},
+                  {"shoal, extra", shoalProfile, shoalRuns}};
     for (const auto& sh : shares) {
         if (sh.runs == 0 || sh.profile.totalSeconds <= 0.0) continue;
         const double total = sh.profile.totalSeconds;
@@ -264,6 +401,12 @@ int main(int argc, char** argv) {
                     sh.name, 100.0 * sh.profile.captureSeconds / total, 100.0 * sh.profile.fitSeconds / total,
                     100.0 * sh.profile.swathSeconds / total, lookups, lookupMs * 1e6, 100.0 * lookupShare);
     }
+    const double shoalExtra = median(timesMs["shoal, extra"]);
+    const double shoalPlain = median(timesMs["shoal, plain"]);
+    std::printf("  %-22s %10.2f ms   (%d lines)\n  %-22s %10.2f ms   shoal extra / plain %6.2f\n", "shoal, extra",
+                shoalExtra, shoalRuns ? shoalProfile.lines / shoalRuns : 0, "shoal, plain", shoalPlain,
+                shoalPlain > 0.0 ? shoalExtra / shoalPlain : 0.0);
+    printCoverageTable();
     benchmark::Shutdown();
     delete scene;
     return 0;

@@ -57,6 +57,10 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
     // Coverage outside the area (a neighbouring survey) must not pull a line
     // out of it.
     fit.setVoteArea([this](double lon, double y) { return polygon_.contains(lon, y); });
+    // Each line is laid at the spacing its shallowest water allows; a fit
+    // that pushed it farther would open gaps where the floor rises (a
+    // seamount between deep ends), so it may only pull the line back.
+    fit.searchTowardsSideOnly(true);
     const SpacingContext spacingContext{polygon_, tiles_, plan_.extinctionCurve(), settings.fillOverlap,
                                         &ownLookups};
 
@@ -97,8 +101,22 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
                 fit.refineCurrentOverlap(side, 0.05f, fine, settings.fillOverlap);
                 fit.refineCurrentOverlap(side, 0.01f, fine, settings.fillOverlap);
             }
+            const double planned[4] = {x1, y1, x2, y2};
             double lat = 0.0;
             plan_.getCurrentLeg(true, lat, y1, x1, lat, y2, x2);
+            if (fitted) {
+                // Coverage behind the line before (a neighbouring survey
+                // outside the area) can draw an end back past it: an end
+                // gives up at most half the spacing.
+                auto limitPullBack = [&](double px, double py, double& x, double& y) {
+                    const double moved = (x - px) * advanceX + (y - py) * advanceY;
+                    const double kept = std::clamp(moved, -0.5 * spacing, 0.0);
+                    x -= (moved - kept) * advanceX;
+                    y -= (moved - kept) * advanceY;
+                };
+                limitPullBack(planned[0], planned[1], x1, y1);
+                limitPullBack(planned[2], planned[3], x2, y2);
+            }
             pieces = polygon_.insidePieces(x1, y1, x2, y2);
             if (pieces.empty()) {
                 // The line lies wholly outside the area: it must not stay.

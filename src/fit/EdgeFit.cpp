@@ -159,9 +159,17 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
     // 21 steps to port: the line would move with nothing to fit against.
     const bool decided = side == kSideStarboard || side == kSidePort;
     if (!decided) best = 0.0f;
-    for (int i = -kRefineSteps; decided && i <= kRefineSteps; ++i) {
+    // Steps run along the starboard normal. Towards the side only, they are
+    // visited from the unmoved line outwards (+ for starboard, - for port),
+    // so a tie keeps the smaller move.
+    const bool oneSided = towardsSideOnly_ && decided;
+    const int first = oneSided ? 0 : -kRefineSteps;
+    const int sign = oneSided && side == kSidePort ? -1 : 1;
+    for (int a = first; decided && a <= kRefineSteps; ++a) {
+        const int i = sign * a;
         const float offA = static_cast<float>(i) * step;
-        for (int j = -kRefineSteps; j <= kRefineSteps; ++j) {
+        for (int b = first; b <= kRefineSteps; ++b) {
+            const int j = sign * b;
             const float offB = static_cast<float>(j) * step;
             FitLine candidate = line;
             candidate.lonA = line.lonA + static_cast<double>(offA * n.x);

@@ -67,6 +67,12 @@ public:
     // plane); an empty function counts every probe.
     void setVoteArea(std::function<bool(double lon, double y)> inArea) { voteArea_ = std::move(inArea); }
 
+    // With on, refineEdgeOverlap moves the ends only towards the decided
+    // side (the old coverage) or leaves them: a line laid at a spacing that
+    // already makes its swath meet the old coverage may overlap it more,
+    // never less.
+    void searchTowardsSideOnly(bool on) { towardsSideOnly_ = on; }
+
     // Depth lookups made so far (for measurements).
     std::uint64_t depthLookups() const { return depthLookups_; }
 
@@ -78,6 +84,7 @@ private:
     SurveyPlan& plan_;
     std::ostream& out_;
     std::function<bool(double lon, double y)> voteArea_;
+    bool towardsSideOnly_ = false;
     std::uint64_t depthLookups_ = 0;
 };
 

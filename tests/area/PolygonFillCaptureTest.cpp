@@ -28,8 +28,9 @@ std::vector<Line> fillSquare(test::CoverageWorld& w, bool extra) {
     std::vector<Line> lines;
     for (const Waypoint* a = w.plan().first(); a && a->next; a = a->next->next) {
         lines.push_back({a->lon, a->next->lon, a->y});
-        // The fine fit may tilt a line by a few of its 0.001-unit steps.
-        EXPECT_NEAR(a->y, a->next->y, 3e-3) << "line " << lines.size() - 1 << " is not level";
+        // The fit may tilt a line by up to a coverage cell (1/240 degree,
+        // 0.0044 map units here), where the captured edge steps.
+        EXPECT_NEAR(a->y, a->next->y, 5e-3) << "line " << lines.size() - 1 << " is not level";
     }
     return lines;
 }
