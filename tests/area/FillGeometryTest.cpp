@@ -44,6 +44,11 @@ TEST_F(FillGeometryTest, ClipFindsBothSidesOfEveryOutline) {
         // A level line along the top edge: that edge is parallel and is never
         // crossed; the sides meet it at their ends.
         {"along the top edge", {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 0, 1, 2, 1, true, 0, 1, 2, 1},
+        // A fitted line that crosses the first edge: that edge bounds it too
+        // (found from both ends of the search it gave a zero-length line).
+        {"across the first edge", {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 0, -0.5, 2, 0.5, true, 1, 0, 2, 0.5},
+        // A notch in the top side: the outermost crossings of the line.
+        {"notched", {{0, 0}, {2, 0}, {2, 1}, {1.2, 1}, {1, 0.2}, {0.8, 1}, {0, 1}}, 0, 0.6, 2, 0.6, true, 0, 0.6, 2, 0.6},
         // Above the ring: no side reaches it.
         {"beyond the far side", {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 0, 1.2, 2, 1.2, false, 0, 0, 0, 0},
         {"beyond a slanted far side", {{0, 0}, {2, 0}, {1.5, 1}, {0.5, 1}}, 0, 1.3, 2, 1.3, false, 0, 0, 0, 0},
@@ -58,6 +63,40 @@ TEST_F(FillGeometryTest, ClipFindsBothSidesOfEveryOutline) {
         EXPECT_NEAR(py, c.py, 1e-12);
         EXPECT_NEAR(qx, c.qx, 1e-12);
         EXPECT_NEAR(qy, c.qy, 1e-12);
+    }
+}
+
+TEST_F(FillGeometryTest, InsidePiecesSplitAtEveryCrossing) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> ring;
+        double x1, y1, x2, y2;
+        std::vector<double> ends;  // x of the piece ends, in running order
+    };
+    const std::vector<std::pair<double, double>> notch = {{0, 0}, {2, 0}, {2, 1}, {1.2, 1}, {1, 0.2}, {0.8, 1}, {0, 1}};
+    const Case cases[] = {
+        {"notch, eastward", notch, 0, 0.6, 2, 0.6, {0, 0.9, 1.1, 2}},
+        {"notch, westward", notch, 2, 0.6, 0, 0.6, {2, 1.1, 0.9, 0}},
+        {"below the notch", notch, 0, 0.1, 2, 0.1, {0, 2}},
+        // Through the notch's tip: the ring only touches the line there.
+        {"through the tip", notch, 0, 0.2, 2, 0.2, {0, 2}},
+        {"outside", notch, 0, 1.5, 2, 1.5, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        ring(c.ring);
+        std::vector<double> ends;
+        for (const InsidePiece& p : polygon.insidePieces(c.x1, c.y1, c.x2, c.y2)) {
+            ends.push_back(p.ax);
+            ends.push_back(p.bx);
+            EXPECT_NEAR(p.ay, c.y1, 1e-12);
+        }
+        ASSERT_EQ(ends.size(), c.ends.size());
+        for (std::size_t i = 0; i < ends.size(); ++i) EXPECT_NEAR(ends[i], c.ends[i], 1e-12);
+        // The stretches' midpoints lie inside, the gaps' outside.
+        for (std::size_t i = 0; i + 1 < ends.size(); ++i) {
+            EXPECT_EQ(polygon.contains(0.5 * (ends[i] + ends[i + 1]), c.y1), i % 2 == 0);
+        }
     }
 }
 

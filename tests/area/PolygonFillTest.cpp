@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "app/PlannerState.hpp"
+#include "area/LineSpacing.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/ProgressSink.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "support/RecordingProgress.hpp"
+#include "support/SwathUnion.hpp"
 #include "support/TempDir.hpp"
 #include "support/TextCount.hpp"
 #include "support/TileWriter.hpp"
@@ -31,14 +33,24 @@ struct Point {
 };
 
 // A planner over a flat 4000 m floor (4..12 E, 0..8 N), a land tile at 50 m
-// (12..20 E, 0..8 N), no data north of 8 N; fill_overlap 10 and a flat
-// extinction curve of 4.
+// (12..20 E), flat floors at 1000 m (20..28 E) and 30 m (28..36 E), a 4000 m
+// floor with a 1000 m seamount over 37.4..37.6 E, 1.1..1.3 N (36..44 E), no
+// data north of 8 N; fill_overlap 10 and a flat extinction curve of 4.
 class PolygonFillTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         dir_ = new test::TempDir;
         test::writeFlatDataTile(dir_->path(), 4, 0, -4000.0);
         test::writeFlatDataTile(dir_->path(), 12, 0, 50.0);
+        test::writeFlatDataTile(dir_->path(), 20, 0, -1000.0);
+        test::writeFlatDataTile(dir_->path(), 28, 0, -30.0);
+        const std::uint16_t deep = test::codeOfElevation(-4000.0), mount = test::codeOfElevation(-1000.0);
+        test::writeDataTile(dir_->path(), 36, 0, [&](int row, int col) {
+            const double lat = 8.0 - (row + 0.5) / 240.0, lon = 36.0 + (col + 0.5) / 240.0;
+            test::DataPixel p;
+            p.code = lat > 1.1 && lat < 1.3 && lon > 37.4 && lon < 37.6 ? mount : deep;
+            return p;
+        });
         dir_->write("config.txt", "depth_multiplier 4.0\nfill_overlap 10.0\nextinction_table none.txt\nend\n");
     }
     static void TearDownTestSuite() {
@@ -48,6 +60,11 @@ protected:
     PolygonFillTest() : planner(out, sink, dir_->path()) { planner.setProgress(&progress); }
 
     void addVertex(double lon, double lat) { planner.polygon->addVertex(lon, mapY(lat), lat); }
+    void setRing(const std::vector<std::pair<double, double>>& lonLat) {
+        planner.plan->clearPlan();
+        planner.polygon->clearPolygon();
+        for (const auto& v : lonLat) addVertex(v.first, v.second);
+    }
     std::string takeOutput() {
         const std::string s = out.str();
         out.str("");
@@ -247,6 +264,136 @@ TEST_F(PolygonFillTest, EmptyPolygonOrDegenerateFirstEdgeLaysNothing) {
     addVertex(6.0, 1.0);
     planner.fillPolygon(false);
     EXPECT_TRUE(planner.plan->empty());
+}
+
+TEST_F(PolygonFillTest, ConcaveAreasGetOneLinePerInsideStretch) {
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> ring;
+        int splitLines;  // fill lines laid as two stretches
+    };
+    const Case cases[] = {
+        // A V notch cut into the north side down to 0.5 N: the lines above
+        // it are laid on either side.
+        {"notch", {{5, 0}, {6, 0}, {6, 1}, {5.6, 1}, {5.5, 0.5}, {5.4, 1}, {5, 1}}, 4},
+        // An L: lines above 0.5 N stop at the inner corner.
+        {"L", {{5, 0}, {6, 0}, {6, 0.5}, {5.5, 0.5}, {5.5, 1}, {5, 1}}, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setRing(c.ring);
+        planner.fillPolygon(false);
+        const test::SwathUnionFigures f = test::measureSwathUnion(*planner.plan, *planner.polygon);
+        EXPECT_EQ(f.linesOutside, 0);
+        EXPECT_GE(f.coveredFraction, 0.95);
+        // Stretches of one line share its y and keep its running direction.
+        int split = 0;
+        double lastY = -1.0, lastDir = 0.0;
+        for (const Waypoint* a = planner.plan->first(); a && a->next; a = a->next->next) {
+            const double dir = a->next->lon - a->lon;
+            if (std::fabs(a->y - lastY) < 1e-9) {
+                ++split;
+                EXPECT_GT(dir * lastDir, 0.0);
+            }
+            lastY = a->y;
+            lastDir = dir;
+            if (!a->next->next) break;
+        }
+        EXPECT_EQ(split, c.splitLines);
+    }
+}
+
+TEST_F(PolygonFillTest, ALineOutsideTheAreaIsTakenBackAndTheFillSaysWhy) {
+    // First edge 6..7 E along 2 N; the area runs 1 degree north of it but
+    // reaches 1.5 degrees south of it west of 6 E. The far-side test (farthest
+    // vertex from the first edge's line) lets lines pass north of 3 N, where
+    // the area is not.
+    setRing({{6, 2}, {7, 2}, {7, 3}, {5, 3}, {5, 0.5}, {6, 0.5}});
+    planner.fillPolygon(false);
+    const test::SwathUnionFigures f = test::measureSwathUnion(*planner.plan, *planner.polygon);
+    EXPECT_EQ(f.linesOutside, 0);
+    for (const Waypoint* w = planner.plan->first(); w; w = w->next) EXPECT_LE(w->lat, 3.0 + 1e-9);
+    EXPECT_NE(takeOutput().find("FILL STOPPED: line 9 does not cross the area\n"), std::string::npos);
+}
+
+TEST_F(PolygonFillTest, FillFollowsTheLastWaypointWhereverTheCurrentOneIs) {
+    for (const bool currentFirst : {true, false}) {
+        SCOPED_TRACE(currentFirst);
+        setRing({{5, 0}, {6, 0}, {6, 1}, {5, 1}});
+        planner.plan->addWaypoint(10.0, mapY(5.0), 5.0, 9.0f, 4.0f);
+        planner.plan->addWaypoint(11.0, mapY(5.0), 5.0, 9.0f, 4.0f);
+        if (currentFirst) planner.plan->setCurrentWaypoint(planner.plan->first());
+        planner.fillPolygon(false);
+        const std::vector<Point> w = waypoints();
+        ASSERT_EQ(w.size(), 20u);
+        EXPECT_DOUBLE_EQ(w[0].x, 10.0);
+        EXPECT_DOUBLE_EQ(w[1].x, 11.0);
+        EXPECT_DOUBLE_EQ(w[1].y, mapY(5.0));
+        EXPECT_DOUBLE_EQ(w[2].x, 5.0);
+        EXPECT_NEAR(w[2].y, 0.0, 1e-9);
+    }
+}
+
+TEST_F(PolygonFillTest, FineCaptureOnceTheWaterIsShallowerThan1100m) {
+    struct Case {
+        const char* name;
+        double lon0;
+        bool fine;
+    };
+    const Case cases[] = {{"4000 m", 5.0, false}, {"1000 m", 21.0, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setRing({{c.lon0, 0}, {c.lon0 + 0.2, 0}, {c.lon0 + 0.2, 0.1}, {c.lon0, 0.1}});
+        takeOutput();
+        planner.fillPolygon(true);
+        EXPECT_EQ(takeOutput().find("CAPTURE Hi RES") != std::string::npos, c.fine);
+    }
+}
+
+TEST_F(PolygonFillTest, SpacingFollowsTheShallowestWaterInsideTheArea) {
+    // 0.9 * 4 * depth / 111111 times the secant of the latitude measured at.
+    auto spacing = [](double depthM, double lat) {
+        return 0.9 * 4.0 * depthM / 111111.0 / std::cos(lat * 3.141592 / 180.0);
+    };
+    struct Case {
+        const char* name;
+        std::vector<std::pair<double, double>> ring;
+        double lat;              // of the line, which runs 37 to 38 E
+        double expected;
+    };
+    const Case cases[] = {
+        {"flat floor", {{37, 0.2}, {38, 0.2}, {38, 2}, {37, 2}}, 0.5, spacing(4000.0, 0.5)},
+        // The next line, 0.12 degrees on, would cross the seamount: the
+        // spacing shrinks to what 1000 m allows (the line there misses it).
+        {"seamount ahead", {{37, 0.2}, {38, 0.2}, {38, 2}, {37, 2}}, 1.03, spacing(1000.0, 1.03)},
+        // The seamount between the line's ends, under the line itself.
+        {"seamount under the line", {{37, 0.2}, {38, 0.2}, {38, 2}, {37, 2}}, 1.2, spacing(1000.0, 1.2)},
+        // The same seamount outside the area does not count.
+        {"seamount outside", {{37.8, 0.2}, {38, 0.2}, {38, 2}, {37.8, 2}}, 1.2, spacing(4000.0, 1.2)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setRing(c.ring);
+        const SpacingContext context{*planner.polygon, planner.tiles, planner.plan->extinctionCurve(), 10.0f};
+        const double y = mapY(c.lat);
+        EXPECT_NEAR(spacingToNextLine(context, 37.0, y, 38.0, y, 0.0, 1.0), c.expected, 1e-5);
+    }
+}
+
+TEST_F(PolygonFillTest, TheLineCapEndsTheFillWithAWordAndTheNextFillStartsAfresh) {
+    // 30 m: 0.9 * 4 * 30 / 111111 = 0.00097 units apart, 160 lines in 0.16.
+    setRing({{29, 0}, {30, 0}, {30, 1}, {29, 1}});
+    takeOutput();
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        planner.fillPolygon(false);
+        const std::string text = takeOutput();
+        EXPECT_EQ(countOf(text, "FILL STOPPED: 160 lines\n"), 1);
+        const std::vector<Point> w = waypoints();
+        ASSERT_EQ(w.size(), 320u * static_cast<std::size_t>(round));
+        EXPECT_DOUBLE_EQ(w[320u * static_cast<std::size_t>(round - 1)].x, 29.0);
+        EXPECT_NEAR(w[320u * static_cast<std::size_t>(round - 1)].y, 0.0, 1e-9);
+    }
 }
 
 }  // namespace

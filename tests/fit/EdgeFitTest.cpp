@@ -73,6 +73,13 @@ TEST_F(EdgeFitTest, UndecidedSideGoesToTheCoveredSide) {
         const int port = c.northCovered ? 25 * 50 : 0;
         const int stbd = c.southCovered ? 25 * 50 : 0;
         EXPECT_EQ(output(), "FIND LR SUM " + std::to_string(port) + " " + std::to_string(stbd) + "\n" + c.decision);
+
+        // With a vote area south of the line only the starboard probes count.
+        fit.setVoteArea([](double, double y) { return y < kY0; });
+        side = kSideUndecided;
+        fit.edgeOverlapScore(kEastLine, 10.0f, inside, outside, side, false);
+        EXPECT_EQ(side, c.southCovered ? kSideStarboard : kSideUndecided);
+        EXPECT_EQ(output().rfind("FIND LR SUM 0 " + std::to_string(stbd) + "\n", 0), 0u);
     }
 }
 
@@ -254,6 +261,33 @@ TEST_F(EdgeFitTest, ExtendStartLengthensTowardsCoverageBeforeTheStart) {
     EXPECT_NEAR(result.lonA, 5.8, 1e-6);
     EXPECT_EQ(result.lonB, 8.5);
     EXPECT_NE(output().find("EXTEND OVERLAP START "), std::string::npos);
+}
+
+TEST_F(EdgeFitTest, RefineCurrentKeepsASideTheCallerDecided) {
+    struct Case {
+        int given;
+        int kept;
+    };
+    // North (port of an eastward leg) is covered, so a vote says port.
+    const Case cases[] = {{kSideStarboard, kSideStarboard}, {kSidePort, kSidePort}, {kSideUndecided, kSidePort}};
+    SurveyPlan& plan = *world_->world.plan;
+    ScriptedCoverage cov;
+    cov.value = [](double, double y) { return std::uint16_t(y > kY0 + 0.05 ? 64 : 0); };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.given);
+        EdgeFit fit = fitWith(cov);
+        plan.clearPlan();
+        plan.addWaypoint(6.0, kY0, kLat, 9.0f, 4.0f);
+        plan.addWaypoint(8.0, kY0, kLat, 9.0f, 4.0f);
+        output();
+        int side = c.given;
+        ASSERT_TRUE(fit.refineCurrentOverlap(side, 0.05f, false, 10.0f));
+        EXPECT_EQ(side, c.kept);
+        const std::string out = output();
+        EXPECT_NE(out.find("refineCurrentOverlap LR " + std::to_string(c.kept) + "\n"), std::string::npos);
+        EXPECT_EQ(out.find("FIND LR SUM") != std::string::npos, c.given == kSideUndecided);
+    }
+    plan.clearPlan();
 }
 
 TEST_F(EdgeFitTest, RefineCurrentFitsTheLegEndingAtTheLastWaypoint) {

@@ -184,6 +184,40 @@ TEST_F(SidewaysSearchTest, SearchesWithoutCoverageOrData) {
     EXPECT_DOUBLE_EQ(result.yA, mapY(20.0));
 }
 
+TEST_F(SidewaysSearchTest, WindowPositionsAreBoundedInShallowWater) {
+    struct Case {
+        const char* name;
+        int lon0;           // tile west edge
+        double elevationM;  // flat floor
+        int count;          // window positions per end, maxEdge
+        float lateralHalf;  // half window, maxEdgeLateral, map units
+    };
+    // Width 0.2: W = 4 * depth * sec(4) / 111111. The step is W / 4 (W / 8
+    // lateral), but never below its value over 2000 m.
+    const float w2000 = static_cast<float>(4.0 * 2000.0 / std::cos(4.0 * 3.141592 / 180.0) / 111111.0);
+    const Case cases[] = {
+        {"4000 m, as always", 4, -4000.0, 5, 5 * w2000 / 4.0f},
+        {"2000 m", 12, -2000.0, 11, 11 * w2000 / 8.0f},
+        {"20 m, not 1109", 20, -20.0, 11, 11 * w2000 / 8.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        if (c.lon0 != 4) test::writeFlatDataTile(world_->world.dir.path(), c.lon0, 0, c.elevationM);
+        const FitLine line = FitLine::fromDegrees(c.lon0 + 2.0, 4.0, c.lon0 + 4.0, 4.0);
+        SidewaysSearch search = searchWith(*world_->gridLookup);
+        FitLine result;
+        int side = 0;
+        search.maxEdge(line, result, 0.2f, 0.2f, side);
+        const std::string out = output();
+        EXPECT_NE(out.find("MAX EDGE COUNT WID " + std::to_string(c.count) + " "), std::string::npos) << out;
+        search.maxEdgeLateral(line, result, 0.2f, 0.2f);
+        const std::string lateral = output();
+        const std::string::size_type at = lateral.find("MAX Edge Lateral Step ");
+        ASSERT_NE(at, std::string::npos);
+        EXPECT_NEAR(std::stof(lateral.substr(at + 22)), c.lateralHalf, 1e-4);
+    }
+}
+
 TEST_F(SidewaysSearchTest, MaxEdgeSlidesTheSegmentOntoACoverageEdge) {
     // Mapped floor north of y0 + 0.3: the segment scores best once its
     // northern probes (a quarter of w to port) reach it while the southern
