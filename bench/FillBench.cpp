@@ -331,9 +331,9 @@ void printCoverageTable() {
     };
     PlannerState& p = *scene->planner;
     std::printf("\nCoverage of the area by the union of the swath polygons:\n");
-    std::printf("  %-10s %-6s %6s %9s %8s\n", "area", "fill", "lines", "covered", "outside");
+    std::printf("  %-10s %-6s %6s %9s %8s %9s\n", "area", "fill", "lines", "covered", "outside", "ms");
     for (const CoverageArea& a : areas) {
-        for (const bool extra : {true, false}) {
+        for (const bool extra : {false, true}) {
             p.plan->clearPlan();
             p.coverage->clearPolygonCoverage();
             if (a.file) {
@@ -345,16 +345,10 @@ void printCoverageTable() {
             // Nothing resident there: no data, no fill worth measuring.
             float e = 0.0f;
             if (!p.tiles.getDepth(p.polygon->first()->x, p.polygon->first()->lat, e)) continue;
-            runFill(extra, nullptr);
-            if (const char* dbg = std::getenv("FILL_DEBUG_AREA"); dbg && std::string(dbg) == a.name && extra) {
-                FILE* fp = std::fopen("/tmp/fill-area.log", "w");
-                std::fputs(scene->out().str().c_str(), fp);
-                for (const Waypoint* w = p.plan->first(); w; w = w->next) std::fprintf(fp, "WP %f %f\n", w->lon, w->lat);
-                std::fclose(fp);
-            }
+            const double seconds = runFill(extra, nullptr);
             const test::SwathUnionFigures f = test::measureSwathUnion(*p.plan, *p.polygon);
-            std::printf("  %-10s %-6s %6d %8.1f%% %8d\n", a.name, extra ? "key f" : "plain", f.surveyLines,
-                        100.0 * f.coveredFraction, f.linesOutside);
+            std::printf("  %-10s %-6s %6d %8.1f%% %8d %9.0f\n", a.name, extra ? "key f" : "plain", f.surveyLines,
+                        100.0 * f.coveredFraction, f.linesOutside, seconds * 1000.0);
             scene->out().str("");
         }
     }

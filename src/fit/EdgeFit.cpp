@@ -1,6 +1,8 @@
 #include "fit/EdgeFit.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "earth/TileStore.hpp"
 #include "plan/SurveyPlan.hpp"
@@ -142,6 +144,11 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
     return (in - outSum) * 100.0f / static_cast<float>(count);
 }
 
+void EdgeFit::setRefineWindow(int towardsSide, int awayFromSide) {
+    stepsTowards_ = std::clamp(towardsSide, 0, kRefineSteps);
+    stepsAway_ = std::clamp(awayFromSide, 0, kRefineSteps);
+}
+
 float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction,
                                  int& side, bool useFine) {
     const float sec = secantOf(line.latA);
@@ -159,17 +166,23 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
     // 21 steps to port: the line would move with nothing to fit against.
     const bool decided = side == kSideStarboard || side == kSidePort;
     if (!decided) best = 0.0f;
-    // Steps run along the starboard normal. Towards the side only, they are
-    // visited from the unmoved line outwards (+ for starboard, - for port),
-    // so a tie keeps the smaller move.
-    const bool oneSided = towardsSideOnly_ && decided;
-    const int first = oneSided ? 0 : -kRefineSteps;
-    const int sign = oneSided && side == kSidePort ? -1 : 1;
-    for (int a = first; decided && a <= kRefineSteps; ++a) {
-        const int i = sign * a;
+    // Step counts along the starboard normal, in the order they are visited.
+    std::vector<int> offsets;
+    const bool windowed = decided && (stepsTowards_ != kRefineSteps || stepsAway_ != kRefineSteps);
+    if (windowed) {
+        // Towards the side is + for starboard and - for port.
+        const int towards = side == kSideStarboard ? 1 : -1;
+        offsets.push_back(0);
+        for (int k = 1; k <= std::max(stepsTowards_, stepsAway_); ++k) {
+            if (k <= stepsTowards_) offsets.push_back(towards * k);
+            if (k <= stepsAway_) offsets.push_back(-towards * k);
+        }
+    } else if (decided) {
+        for (int k = -kRefineSteps; k <= kRefineSteps; ++k) offsets.push_back(k);
+    }
+    for (const int i : offsets) {
         const float offA = static_cast<float>(i) * step;
-        for (int b = first; b <= kRefineSteps; ++b) {
-            const int j = sign * b;
+        for (const int j : offsets) {
             const float offB = static_cast<float>(j) * step;
             FitLine candidate = line;
             candidate.lonA = line.lonA + static_cast<double>(offA * n.x);

@@ -67,11 +67,13 @@ public:
     // plane); an empty function counts every probe.
     void setVoteArea(std::function<bool(double lon, double y)> inArea) { voteArea_ = std::move(inArea); }
 
-    // With on, refineEdgeOverlap moves the ends only towards the decided
-    // side (the old coverage) or leaves them: a line laid at a spacing that
-    // already makes its swath meet the old coverage may overlap it more,
-    // never less.
-    void searchTowardsSideOnly(bool on) { towardsSideOnly_ = on; }
+    // Steps (at most 21 each way) that refineEdgeOverlap tries towards the
+    // decided side (the old coverage) and away from it. With a window set,
+    // the candidates are visited from the unmoved line outwards, so a tie
+    // keeps the smaller move; the default, 21 and 21, visits them in the
+    // order above. A fill that lays each line at a spacing its water allows
+    // uses a window to let the fit pull the line back, not push it on.
+    void setRefineWindow(int towardsSide, int awayFromSide);
 
     // Depth lookups made so far (for measurements).
     std::uint64_t depthLookups() const { return depthLookups_; }
@@ -84,7 +86,8 @@ private:
     SurveyPlan& plan_;
     std::ostream& out_;
     std::function<bool(double lon, double y)> voteArea_;
-    bool towardsSideOnly_ = false;
+    int stepsTowards_ = 21;
+    int stepsAway_ = 21;
     std::uint64_t depthLookups_ = 0;
 };
 

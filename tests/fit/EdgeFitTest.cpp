@@ -263,6 +263,35 @@ TEST_F(EdgeFitTest, ExtendStartLengthensTowardsCoverageBeforeTheStart) {
     EXPECT_NE(output().find("EXTEND OVERLAP START "), std::string::npos);
 }
 
+TEST_F(EdgeFitTest, RefineWindowBoundsTheMove) {
+    struct Case {
+        int towards;
+        int away;
+        int north;  // steps both ends end north of the line (to port)
+    };
+    // Port side decided; covered north of 10 steps short of where the port
+    // edge's inside probes (0.8 of the half-width) lie. The unmoved line
+    // scores above 0 and the best lies 10 steps south (away from the side).
+    const float step = 2.0f * test::flatHalfWidth(kLat) * 0.01f;
+    const double edge = kY0 + 0.8 * test::flatHalfWidth(kLat) - 9.5 * step;
+    // The score rises 5 steps south (a band probe leaves the coverage) and
+    // again at 10; ties keep the smaller move.
+    const Case cases[] = {{21, 21, -10}, {0, 6, -5}, {3, 0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.towards << " " << c.away);
+        ScriptedCoverage cov;
+        cov.value = [&](double, double y) { return std::uint16_t(y > edge ? 64 : 0); };
+        EdgeFit fit = fitWith(cov);
+        fit.setRefineWindow(c.towards, c.away);
+        int side = kSidePort;
+        FitLine result;
+        EXPECT_GT(fit.refineEdgeOverlap(kEastLine, result, 10.0f, 0.01f, side, false), 0.0f);
+        EXPECT_NEAR((result.yA - kY0) / step, c.north, c.away > 6 ? 1.01 : 1e-3);
+        EXPECT_NEAR((result.yB - kY0) / step, c.north, c.away > 6 ? 1.01 : 1e-3);
+        output();
+    }
+}
+
 TEST_F(EdgeFitTest, RefineCurrentKeepsASideTheCallerDecided) {
     struct Case {
         int given;
