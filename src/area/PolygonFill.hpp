@@ -1,15 +1,18 @@
 #pragma once
 // Fills the survey polygon with parallel survey lines (a lawn-mower pattern):
 // the first line on the polygon's first edge, each further one moved sideways
-// by a spacing that follows the depth, the extinction curve and the fill
-// overlap, then clipped to the polygon. Lines are appended to the plan as
-// waypoint pairs. The extra variant also fits each new line against the
-// coverage the earlier lines left and captures its swath, so the next line
-// can be fitted against it.
+// by the spacing that the shallowest water along it allows (spacingToNextLine),
+// then clipped to the polygon, one line for every stretch inside it. Lines are
+// appended to the plan after its last waypoint as waypoint pairs; where the
+// last swath ends short of the far side one more line is laid there. The
+// extra variant also fits each new line against the coverage the earlier
+// lines left (pulling it back towards them, never pushing it on) and captures
+// its swath, so the next line can be fitted against it. Every fill starts on
+// the first edge.
 //
 // Map plane: x = longitude in degrees, y = mapY(latitude) (not degrees);
-// spacings are map units (111111 metres a unit times the secant of the first
-// vertex's latitude). Elevations are metres, negative below sea level.
+// spacings are map units (111111 metres a unit times the secant of the
+// latitude). Elevations are metres, negative below sea level.
 
 #include <cstdint>
 #include <ostream>

@@ -35,9 +35,11 @@ public:
     float unmappedScore(const FitLine& line, float width);
 
     // Best sideByCoverage over the window of shifts of either end (widthA,
-    // widthB map units wide), weighted to 0 at the window's ends. The given
-    // y are not used: both are taken from the latitudes. Score 0 and the
-    // given line when no candidate scores above 0.
+    // widthB map units wide), weighted to 0 at the window's ends. The shifts
+    // step by a quarter of the nominal swath width at A, but never by less
+    // than over 2000 m of water, so shallow water does not multiply the
+    // positions tried. The given y are not used: both are taken from the
+    // latitudes. Score 0 and the given line when no candidate scores above 0.
     float maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side);
 
     // As maxEdge with half the step and unmappedScore as the measure.
