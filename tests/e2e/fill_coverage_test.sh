@@ -29,14 +29,9 @@ wait_for_line "hello bathy world"
 wait_window
 sleep 1
 
-gui_click() {
-  xdotool mousemove "$1" "$2"
-  sleep 0.4
-  xdotool mousedown 1
-  sleep 0.25
-  xdotool mouseup 1
-  sleep 0.4
-}
+# The GUI reads the mouse once a frame: a press is held a moment, and the
+# pointer rests before it.
+press_at() { xdotool mousemove "$1" "$2" sleep 0.4 mousedown 1 sleep 0.25 mouseup 1 sleep 0.4; }
 
 xdotool mousemove 950 600
 xdotool key 1
@@ -47,10 +42,10 @@ wait_for_line "genSwaths 1"
 grep -q "REFINE EDGE OVERLAP" "$APP_LOG" || fail "key f fitted no line"
 
 # File > Export (item 6) > Layers as GeoJSON... (the submenu's third item).
-gui_click 28 12
+press_at 28 12
 xdotool mousemove 48 140
 sleep 0.6
-gui_click 258 172
+press_at 258 172
 for i in $(seq 1 50); do [ -s "$W/fill.geojson" ] && break; sleep 0.1; done
 [ -s "$W/fill.geojson" ] || { screenshot "$W/export.png"; fail "the GeoJSON export wrote nothing"; }
 
