@@ -324,10 +324,14 @@ void printCoverageTable() {
         {"Area_3", "Area_3.csv", {}},
         // An L in deep water west of Area_1: a 1 x 1 degree square less its
         // north-east quarter, first edge along the south side.
-        {"L-shaped", nullptr, {{-128.0, 11.0}, {-127.0, 11.0}, {-127.0, 11.5}, {-127.5, 11.5}, {-127.5, 12.0}, {-128.0, 12.0}}},
+        {"L-shaped",
+         nullptr,
+         {{-128.0, 11.0}, {-127.0, 11.0}, {-127.0, 11.5}, {-127.5, 11.5}, {-127.5, 12.0}, {-128.0, 12.0}}},
         // A square with a V notch cut into its north side.
-        {"notched", nullptr,
-         {{-126.6, 13.0}, {-125.8, 13.0}, {-125.8, 13.8}, {-126.1, 13.8}, {-126.2, 13.3}, {-126.3, 13.8}, {-126.6, 13.8}}},
+        {"notched",
+         nullptr,
+         {{-126.6, 13.0}, {-125.8, 13.0}, {-125.8, 13.8}, {-126.1, 13.8}, {-126.2, 13.3}, {-126.3, 13.8},
+          {-126.6, 13.8}}},
     };
     PlannerState& p = *scene->planner;
     std::printf("\nCoverage of the area by the union of the swath polygons:\n");

@@ -81,8 +81,9 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
     const double advanceX = polygon_.fillSign * first->normalX;
     const double advanceY = polygon_.fillSign * first->normalY;
 
-    // Fits (when fitted), lays the line from (x1, y1) to (x2, y2) as one line per stretch
-    // inside the area and captures each; false when none lies inside.
+    // Fits (when fitted) the line from (x1, y1) to (x2, y2), lays it as one
+    // line per stretch inside the area and captures each; false when none
+    // lies inside.
     auto layLine = [&](int i, double x1, double y1, double x2, double y2, bool fitted) {
         plan_.addWaypoint(x1, y1, latitudeFromMapY(y1), settings.boatSpeed, settings.depthMultiplier);
         plan_.addWaypoint(x2, y2, latitudeFromMapY(y2), settings.boatSpeed, settings.depthMultiplier);

@@ -48,7 +48,8 @@ TEST_F(FillGeometryTest, ClipFindsBothSidesOfEveryOutline) {
         // (found from both ends of the search it gave a zero-length line).
         {"across the first edge", {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 0, -0.5, 2, 0.5, true, 1, 0, 2, 0.5},
         // A notch in the top side: the outermost crossings of the line.
-        {"notched", {{0, 0}, {2, 0}, {2, 1}, {1.2, 1}, {1, 0.2}, {0.8, 1}, {0, 1}}, 0, 0.6, 2, 0.6, true, 0, 0.6, 2, 0.6},
+        {"notched",
+         {{0, 0}, {2, 0}, {2, 1}, {1.2, 1}, {1, 0.2}, {0.8, 1}, {0, 1}}, 0, 0.6, 2, 0.6, true, 0, 0.6, 2, 0.6},
         // Above the ring: no side reaches it.
         {"beyond the far side", {{0, 0}, {2, 0}, {2, 1}, {0, 1}}, 0, 1.2, 2, 1.2, false, 0, 0, 0, 0},
         {"beyond a slanted far side", {{0, 0}, {2, 0}, {1.5, 1}, {0.5, 1}}, 0, 1.3, 2, 1.3, false, 0, 0, 0, 0},
