@@ -113,16 +113,15 @@ void BM_PlanCaptureBackBuffer(benchmark::State& state) {
     });
 }
 
-const StatsView kView{static_cast<float>(mapY(4.0)), -41.0f, 5.0f};
 
 void BM_StatisticsFramebuffer(benchmark::State& state) {
     scene->planner->coverage->setCaptureTarget(scene->framebuffer.get());
-    timed(state, "statistics, framebuffer", [&] { scene->planner->computePlanStatistics(kView); });
+    timed(state, "statistics, framebuffer", [&] { scene->planner->computePlanStatistics(); });
 }
 
 void BM_StatisticsBackBuffer(benchmark::State& state) {
     scene->planner->coverage->setCaptureTarget(scene->backBuffer.get());
-    timed(state, "statistics, back buffer", [&] { scene->planner->computePlanStatistics(kView); });
+    timed(state, "statistics, back buffer", [&] { scene->planner->computePlanStatistics(); });
 }
 
 BENCHMARK(BM_PlanCaptureFramebuffer)->Iterations(7)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -144,7 +143,7 @@ int main(int argc, char** argv) {
     // The first draws compile the rasteriser's shaders; keep them out.
     scene->planner->coverage->setCaptureTarget(scene->framebuffer.get());
     scene->planner->coverage->capturePlanCoarse();
-    scene->planner->computePlanStatistics(kView);
+    scene->planner->computePlanStatistics();
     glFinish();
 
     benchmark::RunSpecifiedBenchmarks();

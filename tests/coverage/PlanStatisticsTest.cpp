@@ -25,7 +25,7 @@ protected:
         w.plan().clearPlan();
         for (const auto& [lon, lat] : route) w.addWaypoint(lon, lat);
         w.takeOutput();
-        w.planner->computePlanStatistics(StatsView{static_cast<float>(mapY(5.0)), -40.0f, 5.0f});
+        w.planner->computePlanStatistics();
         return w.grid().statistics;
     }
     test::CoverageWorld w;

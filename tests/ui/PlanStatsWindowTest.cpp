@@ -32,7 +32,7 @@ protected:
 
     void frame() {
         ImGui::NewFrame();
-        if (app.showStats) drawPlanStatsWindow(app, planner, firstShow);
+        if (app.showStats) drawPlanStatsWindow(app, planner, state, now);
         ImGui::Render();
     }
 
@@ -41,13 +41,14 @@ protected:
     NullTextureSink sink;
     PlannerState planner;
     AppState app;
-    bool firstShow = true;
+    PlanStatsWindowState state;
+    double now = 0.0;
 };
 
 TEST_F(PlanStatsWindowTest, OpensAtFourTenthsOfTheDisplayAndCloses) {
     app.showStats = true;
     frame();
-    EXPECT_FALSE(firstShow);
+    EXPECT_FALSE(state.firstShow);
     ImGuiWindow* window = ImGui::FindWindowByName("Plan Stats");
     ASSERT_NE(window, nullptr);
     EXPECT_FLOAT_EQ(window->Pos.x, 760.0f);
