@@ -6,6 +6,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/PlannerState.hpp"
 #include "coverage/CoverageGrid.hpp"
@@ -87,6 +88,36 @@ TEST(PlanCost, LegsWithoutSpeedAddNoTimeAndAreReported) {
     EXPECT_FLOAT_EQ(fixed.hours, 22.0f);
     EXPECT_FALSE(fixed.legWithoutSpeed);
     EXPECT_EQ(planStatsWindowLines(PlanStatistics{}, fixed, 1000.0f).size(), 9u);
+}
+
+TEST(PlanCost, TheDistanceLineGivesTheLegsSpeed) {
+    struct Row {
+        std::vector<float> speeds;  // one a leg, legs of 10, 20, 30 ... nm
+        float knots;
+        const char* line;
+    };
+    const Row rows[] = {
+        {{9.0f, 9.0f, 9.0f}, 9.0f, "Distance   60.00 nm  at  9.00 kts\n"},
+        {{6.0f, 6.0f}, 6.0f, "Distance   30.00 nm  at  6.00 kts\n"},
+        // 30 nm in 2 + 2 hours.
+        {{5.0f, 10.0f}, 30.0f / 4.0f, "Distance   30.00 nm  at  7.50 kts (mean)\n"},
+        {{}, 8.5f, "Distance    0.00 nm  at  8.50 kts\n"},
+    };
+    for (const Row& r : rows) {
+        test::PlanWorld world;
+        SurveyPlan& plan = world.build();
+        for (std::size_t i = 0; i <= r.speeds.size() && !r.speeds.empty(); ++i)
+            plan.addWaypoint(10.0 + static_cast<double>(i), 0.0, 0.0, 9.0f, 4.0f);
+        int i = 0;
+        for (Waypoint* w = plan.first(); w && w->next; w = w->next, ++i) {
+            w->lengthNm = 10.0f * static_cast<float>(i + 1);
+            w->speed = r.speeds[static_cast<std::size_t>(i)];
+        }
+        const PlanTotals t = planTotals(plan, 8.5f);
+        EXPECT_FLOAT_EQ(t.speedKnots, r.knots) << r.line;
+        EXPECT_EQ(planStatsWindowLines(PlanStatistics{}, t, 1000.0f)[6], r.line);
+        EXPECT_NE(planReportText(PlanStatistics{}, t, 1000.0f).find(r.line), std::string::npos) << r.line;
+    }
 }
 
 TEST(PlanReport, AreaLinesAndPercentage) {
