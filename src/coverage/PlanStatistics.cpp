@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -87,6 +88,25 @@ struct StatsTally {
     }
 };
 
+bool needsLoad(const TileStore& tiles, const CellIndex& c) {
+    const TileRecord& rec = tiles.record(c.latIdx, c.lonIdx);
+    return !rec.loaded && !rec.missing;
+}
+
+// Makes every cell resident (or known to have no data). The ring evicts in
+// load order, so a load can evict one of the cells itself; such a cell is
+// loaded again, and is then among the newest. False when that does not
+// settle, which only a ring smaller than the cells could cause.
+bool makeResident(TileStore& tiles, const std::vector<CellIndex>& cells) {
+    for (std::size_t pass = 0; pass <= cells.size(); ++pass) {
+        for (const CellIndex& c : cells)
+            if (needsLoad(tiles, c)) tiles.ensureTile(c.latIdx, c.lonIdx);
+        if (std::none_of(cells.begin(), cells.end(), [&](const CellIndex& c) { return needsLoad(tiles, c); }))
+            return true;
+    }
+    return false;
+}
+
 void addCell(std::vector<CellIndex>& cells, double lon, double lat) {
     int la = 0, lo = 0;
     if (!(lat < 66.0) || !TileStore::cellOf(wrapped(lon), lat, la, lo)) return;
@@ -96,8 +116,10 @@ void addCell(std::vector<CellIndex>& cells, double lon, double lat) {
 }
 
 // The blocks of the box that a swath reaches, ordered cell by cell so that a
-// group of neighbouring cells serves all the blocks inside it.
-std::vector<Block> blocksUnderSwaths(const SurveyPlan& plan, int left, int right, int bottom, int top) {
+// group of neighbouring cells serves all the blocks inside it; blocks whose
+// cells are all resident come first, before loads evict any of them.
+std::vector<Block> blocksUnderSwaths(const SurveyPlan& plan, const TileStore& tiles, int left, int right, int bottom,
+                                     int top) {
     std::vector<Extent> extents;
     plan.forEachSwathStrip([&](const SwathStrip& s) {
         Extent e{0, 0, 0, 0};
@@ -135,8 +157,11 @@ std::vector<Block> blocksUnderSwaths(const SurveyPlan& plan, int left, int right
             blocks.push_back(std::move(b));
         }
     }
-    auto key = [](const Block& b) {
-        return b.cells.empty() ? std::make_pair(-1, -1) : std::make_pair(b.cells[0].latIdx, b.cells[0].lonIdx);
+    auto key = [&tiles](const Block& b) {
+        const bool loads = std::any_of(b.cells.begin(), b.cells.end(),
+                                       [&](const CellIndex& c) { return needsLoad(tiles, c); });
+        const CellIndex first = b.cells.empty() ? CellIndex{} : b.cells[0];
+        return std::make_tuple(loads, first.latIdx, first.lonIdx);
     };
     std::stable_sort(blocks.begin(), blocks.end(), [&](const Block& a, const Block& b) { return key(a) < key(b); });
     return blocks;
@@ -193,7 +218,7 @@ PlanStatistics computePlanStatistics(CaptureTarget* target, const SurveyPlan& pl
 
     std::vector<SwathStrip> strips;
     plan.forEachSwathStrip([&](const SwathStrip& s) { strips.push_back(s); });
-    const std::vector<Block> blocks = blocksUnderSwaths(plan, left, right, bottom, top);
+    const std::vector<Block> blocks = blocksUnderSwaths(plan, tiles, left, right, bottom, top);
     const auto groups = groupsOf(blocks, std::clamp(groupCells, 4, TileStore::kRingSize));
 
     StatsTally tally;
@@ -202,13 +227,18 @@ PlanStatistics computePlanStatistics(CaptureTarget* target, const SurveyPlan& pl
         ProgressStage stage(progress, "Plan statistics", static_cast<long>(groups.size()));
         long done = 0;
         for (const auto& [begin, end] : groups) {
-            // Every cell of the group is resident before its first block is
-            // counted; the group is smaller than the ring, so none of them
-            // evicts another.
+            // The group's cells are loaded together; each block then checks
+            // its own, which a load of the group may have evicted.
+            std::vector<CellIndex> cells;
             for (std::size_t i = begin; i < end; ++i)
-                for (const CellIndex& c : blocks[i].cells) tiles.ensureTile(c.latIdx, c.lonIdx);
+                for (const CellIndex& c : blocks[i].cells)
+                    if (std::find(cells.begin(), cells.end(), c) == cells.end()) cells.push_back(c);
+            makeResident(tiles, cells);
             for (std::size_t i = begin; i < end; ++i) {
                 const Block& b = blocks[i];
+                if (!makeResident(tiles, b.cells)) {
+                    out << "Plan statistics: the tiles under a block could not all be loaded\n";
+                }
                 if (!target || strips.empty() ||
                     !target->captureStatsBlock(strips.data(), static_cast<int>(strips.size()), b.x, b.y,
                                                kPixelsPerUnit, kBlock, kRepeats, rgb.data())) {
