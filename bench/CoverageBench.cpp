@@ -60,14 +60,11 @@ Scene* scene = nullptr;
 std::map<std::string, std::vector<double>> timesMs;
 
 // The 30-cell world: tiles with west edges -44 .. -4 and south edges
-// -16 .. 16.
+// -16 .. 16. It draws in the scene's context, with its console and sinks.
 struct WideWorld {
     test::TempDir dir;
-    std::ostringstream out;
-    GlTextureSink sink;
-    SilentTextPainter text;
     std::unique_ptr<PlannerState> planner;
-    std::unique_ptr<SceneRenderer> scene;
+    std::unique_ptr<SceneRenderer> renderer;
     std::unique_ptr<GlCaptureTarget> target;
 };
 WideWorld* wide = nullptr;
@@ -98,9 +95,9 @@ void buildWideWorld() {
             });
         }
     }
-    wide->planner = std::make_unique<PlannerState>(wide->out, wide->sink, wide->dir.path());
-    wide->scene = std::make_unique<SceneRenderer>(*wide->planner, wide->text);
-    wide->target = std::make_unique<GlCaptureTarget>(wide->scene.get());
+    wide->planner = std::make_unique<PlannerState>(scene->out, scene->sink, wide->dir.path());
+    wide->renderer = std::make_unique<SceneRenderer>(*wide->planner, scene->text);
+    wide->target = std::make_unique<GlCaptureTarget>(wide->renderer.get());
     wide->planner->coverage->setCaptureTarget(wide->target.get());
 }
 
