@@ -5,7 +5,8 @@
 // the arc preload, the sideways searches (maxEdge / maxEdgeLateral), the edge
 // refinements (refineEdgeOverlap), the extensions and the rest (waypoints and
 // their swaths), measured in thread CPU time so that other processes on a
-// busy machine do not blur the shares. Needs the sample world: TESSARIN_WORLD names its folder
+// busy machine do not blur the shares. A transit from Japan to Hawaii, across
+// the 180-degree meridian, is measured cold against the demo transit. Needs the sample world: TESSARIN_WORLD names its folder
 // (default "world/"; scripts/run makes it).
 
 #include <benchmark/benchmark.h>
@@ -120,14 +121,22 @@ struct Split {
 };
 std::map<std::string, Split> splits;
 
-// Key a's sequence; returns its split.
-Split genTransit(TimedPlanner& p) {
+struct Route {
+    float lat1, lon1, lat2, lon2;
+};
+// The demo transit of key a, and Japan to Hawaii across the 180-degree
+// meridian, whose start lies outside the sample world.
+constexpr Route kDemoRoute{32.03f, -122.786f, 23.42f, -155.65f};
+constexpr Route kAcross180{35.0233f, 140.0f, 21.2666f, -157.8f};
+
+// Key a's sequence on a route; returns its split.
+Split genTransit(TimedPlanner& p, const Route& route = kDemoRoute) {
     Split s;
     p.fits = FitTimes{};
     s.tilesBefore = p.planner.tiles.residentCount();
     const int loads0 = p.planner.tiles.loadCounter();
     const double t0 = cpuNow();
-    p.planner.setDemoTransit(32.03f, -122.786f, 23.42f, -155.65f);
+    p.planner.setDemoTransit(route.lat1, route.lon1, route.lat2, route.lon2);
     p.planner.computeGreatCircle();
     p.planner.loadTilesOnArc();
     s.preload = since(t0);
@@ -189,9 +198,23 @@ void BM_GenTransitWarm(benchmark::State& state) {
     }
 }
 
+void BM_GenTransitAcross180Cold(benchmark::State& state) {
+    if (!worldPresent(state)) return;
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto p = std::make_unique<TimedPlanner>();
+        state.ResumeTiming();
+        splits["BM_GenTransitAcross180Cold"] = genTransit(*p, kAcross180);
+        state.PauseTiming();
+        p.reset();
+        state.ResumeTiming();
+    }
+}
+
 BENCHMARK(BM_LoadOneDataTile)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(BM_GenTransitCold)->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(BM_GenTransitWarm)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GenTransitAcross180Cold)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 class SummaryReporter : public benchmark::ConsoleReporter {
 public:
@@ -232,6 +255,7 @@ int main(int argc, char** argv) {
     ratio("BM_GenTransitCold", "BM_GenTransitWarm");
     ratio("BM_GenTransitCold", "BM_LoadOneDataTile");
     ratio("BM_GenTransitWarm", "BM_LoadOneDataTile");
+    ratio("BM_GenTransitAcross180Cold", "BM_GenTransitCold");
 
     std::printf("\nWhere a run's time goes (last iteration):\n");
     for (const auto& [name, s] : splits) {

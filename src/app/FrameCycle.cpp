@@ -9,7 +9,6 @@
 #include "app/Application.hpp"
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
-#include "coverage/CaptureTarget.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/MapView.hpp"
 
@@ -54,7 +53,7 @@ void FrameCycle::buildPointEditor() {
 
 void FrameCycle::drawScene() {
     if (app_.statsDirty) {
-        planner_.computePlanStatistics(StatsView{app_.viewCentreY, app_.viewCentreLon, app_.zoom});
+        planner_.computePlanStatistics();
         app_.statsDirty = false;
     }
     glColor3f(1.0f, 1.0f, 1.0f);

@@ -29,10 +29,10 @@ PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string roo
 
 PlannerState::~PlannerState() = default;
 
-void PlannerState::computePlanStatistics(const StatsView& view) { coverage->computePlanStatistics(view); }
+void PlannerState::computePlanStatistics() { coverage->computePlanStatistics(progress()); }
 
 bool PlannerState::writeReport(const std::string& path) {
-    return coverage->writeReport(path, config.dayRate, config.boatSpeed);
+    return coverage->writeReport(path, config.dayRate, config.boatSpeed, progress());
 }
 
 // ---- Plan editing ---------------------------------------------------------

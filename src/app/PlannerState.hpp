@@ -20,7 +20,6 @@ namespace tessarin {
 
 class CoverageGrid;
 class SurveyPlan;
-struct StatsView;
 class SurveyPolygon;
 class TransitPlanner;
 struct Waypoint;
@@ -90,9 +89,10 @@ public:
     void checkEdgeOverlap();
 
     // Plan statistics (the frame runs them when asked) and the report that
-    // "Save plan as..." writes before the plan files; a report that cannot
-    // be written is reported and stops nothing.
-    void computePlanStatistics(const StatsView& view);
+    // "Save plan as..." writes before the plan files, with statistics
+    // computed for it; a report that cannot be written is reported and
+    // stops nothing.
+    void computePlanStatistics();
     bool writeReport(const std::string& path);
 
     std::ostream& out() { return out_; }

@@ -16,15 +16,6 @@
 
 namespace tessarin {
 
-// What the statistics block draws besides the plan: the resident tiles as the
-// map view centred here would draw them (tiles near the 180-degree meridian
-// follow the view across it).
-struct StatsView {
-    float viewCentreY = 0.0f;    // map-plane y
-    float viewCentreLon = 0.0f;  // degrees
-    float zoom = 1.0f;
-};
-
 class CaptureTarget {
 public:
     virtual ~CaptureTarget() = default;
@@ -39,13 +30,13 @@ public:
     virtual bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
                                    int size, int repeats, std::uint8_t* rgb) = 0;
 
-    // Clears the block to black, draws the resident tiles' coverage textures
-    // (so a pixel's red byte is the coverage byte under it, blended across
-    // cell borders by linear filtering), then every leg's swath in colour
-    // (0, 1, 0) at alpha 0.5 with only the green channel written, and reads
-    // the block into rgb. False when nothing could be drawn.
-    virtual bool captureStatsBlock(double x, double y, int pixelsPerUnit, int size, int repeats,
-                                   const StatsView& view, std::uint8_t* rgb) = 0;
+    // Clears the block to black, draws each strip in colour (0, 1, 0) at
+    // alpha 0.5, blended over what is there (so a pixel under one strip reads
+    // green 127 or 128 and under two about 191), and reads the block into
+    // rgb. False when the block holds none of the strips or nothing could be
+    // drawn: the caller then counts nothing and rgb is undefined.
+    virtual bool captureStatsBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
+                                   int size, int repeats, std::uint8_t* rgb) = 0;
 };
 
 }  // namespace tessarin

@@ -8,6 +8,7 @@
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CaptureTarget.hpp"
 #include "coverage/PlanReport.hpp"
+#include "coverage/StatsFreshness.hpp"
 #include "earth/MapProjection.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -40,9 +41,13 @@ int evenBelow(double v, double offset) {
     return 2 * truncInt((v + offset) / 2.0) - static_cast<int>(offset);
 }
 
-// Column of the tile grid of a block's west edge x (whole map units); -1 for
-// blocks west of the grid, which would otherwise divide into the first column.
-int blockLonIndex(int x) { return x + 180 >= 0 ? (x + 180) / 8 : -1; }
+// Column of the tile grid of a block's west edge x (whole map units). A leg
+// of a transit across the 180-degree meridian runs on past it; its blocks
+// fall in the columns where that sea floor is.
+int blockLonIndex(int x) {
+    if (x < -540 || x > 900) return -1;
+    return ((x + 180) % 360 + 360) % 360 / 8;
+}
 
 }  // namespace
 
@@ -259,13 +264,17 @@ bool CoverageGrid::fineCoverageAt(double lon, double lat, std::uint16_t& value) 
 
 // ---- Statistics, cost and report ----------------------------------------------
 
-void CoverageGrid::computePlanStatistics(const StatsView& view) {
-    statistics = tessarin::computePlanStatistics(target_, plan_, view, out_);
+void CoverageGrid::computePlanStatistics(ProgressSink& progress) {
+    statistics = tessarin::computePlanStatistics(target_, plan_, tiles_, progress, out_);
+    statisticsFingerprint = planFingerprint(plan_);
 }
 
 PlanTotals CoverageGrid::planTotals(float boatSpeedKnots) const { return tessarin::planTotals(plan_, boatSpeedKnots); }
 
-bool CoverageGrid::writeReport(const std::string& path, float dayRate, float boatSpeedKnots) {
+bool CoverageGrid::writeReport(const std::string& path, float dayRate, float boatSpeedKnots, ProgressSink& progress) {
+    // The areas are those of the plan as it is written, not of whatever the
+    // statistics last saw.
+    computePlanStatistics(progress);
     return tessarin::writeReport(path, statistics, planTotals(boatSpeedKnots), dayRate, out_);
 }
 

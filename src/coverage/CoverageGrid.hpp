@@ -58,16 +58,19 @@ public:
     bool fineCoverageAt(double lon, double lat, std::uint16_t& value) const;
 
     // ---- Statistics, cost and report ----
-    // Captures the whole plan and replaces statistics with its areas.
-    void computePlanStatistics(const StatsView& view);
+    // Captures the whole plan and replaces statistics with its areas; tiles
+    // under the swaths are loaded as needed.
+    void computePlanStatistics(ProgressSink& progress);
     PlanTotals planTotals(float boatSpeedKnots) const;
-    // The report of the last statistics and the plan's time and cost; false
-    // (with a line on the console) when the file cannot be written.
-    bool writeReport(const std::string& path, float dayRate, float boatSpeedKnots);
+    // Computes the statistics afresh and writes them with the plan's time
+    // and cost; false (with a line on the console) when the file cannot be
+    // written.
+    bool writeReport(const std::string& path, float dayRate, float boatSpeedKnots, ProgressSink& progress);
 
-    // What the last computePlanStatistics found (zero until then); kept
-    // through plan edits, loads and deletes.
+    // What the last computePlanStatistics found (zero until then), and the
+    // planFingerprint of the plan it was computed for.
     PlanStatistics statistics;
+    std::uint64_t statisticsFingerprint = 0;
 
     // Tile cell index of a longitude as the coverage lookups take it.
     static int lonIndexOf(double lon);

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "render/SceneRenderer.hpp"
 #include "render/SwathDrawing.hpp"
 
 namespace tessarin {
@@ -148,36 +147,39 @@ bool GlCaptureTarget::renderBlock(double x, double y, int pixelsPerUnit, int siz
     return ok;
 }
 
+bool GlCaptureTarget::anyStripReaches(const SwathStrip* strips, int stripCount, double x, double y,
+                                      int pixelsPerUnit, int size) {
+    const double blockUnits = static_cast<double>(size) / pixelsPerUnit;
+    const double margin = 2.0 / pixelsPerUnit;
+    for (int s = 0; s < stripCount; ++s)
+        if (reaches(strips[s], x, y, blockUnits, margin)) return true;
+    ++skippedBlocks_;
+    return false;
+}
+
 bool GlCaptureTarget::captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y,
                                         int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb) {
     if (!strips || stripCount <= 0 || pixelsPerUnit <= 0) return false;
     // A block that no strip reaches would read back black; the off-screen
     // target skips its draw and read. The back-buffer method draws every
     // block, as it always did.
-    if (!backBuffer_) {
-        const double blockUnits = static_cast<double>(size) / pixelsPerUnit;
-        const double margin = 2.0 / pixelsPerUnit;
-        bool any = false;
-        for (int s = 0; s < stripCount && !any; ++s) any = reaches(strips[s], x, y, blockUnits, margin);
-        if (!any) {
-            ++skippedBlocks_;
-            return false;
-        }
-    }
+    if (!backBuffer_ && !anyStripReaches(strips, stripCount, x, y, pixelsPerUnit, size)) return false;
     return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, [&] {
         glColor3f(0.0f, 1.0f, 0.0f);
         for (int s = 0; s < stripCount; ++s) drawSwathStrip(strips[s]);
     });
 }
 
-bool GlCaptureTarget::captureStatsBlock(double x, double y, int pixelsPerUnit, int size, int repeats,
-                                        const StatsView& view, std::uint8_t* rgb) {
-    if (!scene_) return false;
+bool GlCaptureTarget::captureStatsBlock(const SwathStrip* strips, int stripCount, double x, double y,
+                                        int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb) {
+    if (!strips || stripCount <= 0 || pixelsPerUnit <= 0) return false;
+    if (!backBuffer_ && !anyStripReaches(strips, stripCount, x, y, pixelsPerUnit, size)) return false;
     return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, [&] {
-        scene_->drawTilePictures(view.viewCentreY, view.viewCentreLon, true);
-        glColorMask(GL_FALSE, GL_TRUE, GL_FALSE, GL_FALSE);
-        scene_->drawPlanAndPolygon(view.zoom, false);
-        glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+        glColor4f(0.0f, 1.0f, 0.0f, 0.5f);
+        for (int s = 0; s < stripCount; ++s) drawSwathStrip(strips[s]);
+        glDisable(GL_BLEND);
     });
 }
 

@@ -18,8 +18,8 @@ class SceneRenderer;
 
 class GlCaptureTarget : public CaptureTarget {
 public:
-    // scene draws the tiles and the plan of statistics blocks; without it
-    // statistics blocks fail.
+    // scene is kept for callers that hand one over; blocks draw the strips
+    // they are given.
     explicit GlCaptureTarget(SceneRenderer* scene);
     // The back-buffer method; swap is called after every draw.
     GlCaptureTarget(SceneRenderer* scene, std::function<void()> swap);
@@ -29,8 +29,8 @@ public:
 
     bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
                            int size, int repeats, std::uint8_t* rgb) override;
-    bool captureStatsBlock(double x, double y, int pixelsPerUnit, int size, int repeats, const StatsView& view,
-                           std::uint8_t* rgb) override;
+    bool captureStatsBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
+                           int size, int repeats, std::uint8_t* rgb) override;
 
     // Blocks drawn and blocks skipped because no strip reached them.
     long drawnBlocks() const { return drawnBlocks_; }
@@ -47,6 +47,8 @@ private:
     bool bindFramebuffer(int size);
     // Runs draw once (framebuffer) or repeats times with swaps (back buffer)
     // in the block's pixel projection, then reads the block into rgb.
+    // Whether a strip reaches the block; counts the skipped ones.
+    bool anyStripReaches(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit, int size);
     template <typename Draw>
     bool renderBlock(double x, double y, int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb, Draw draw);
 

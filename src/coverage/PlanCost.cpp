@@ -1,5 +1,6 @@
 #include "coverage/PlanCost.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -10,15 +11,28 @@ namespace tessarin {
 PlanTotals planTotals(const SurveyPlan& plan, float boatSpeedKnots) {
     PlanTotals t;
     t.speedKnots = boatSpeedKnots;
+    float minSpeed = 0.0f, maxSpeed = 0.0f;
+    bool anySpeed = false;
+    float timedNm = 0.0f;
     for (const Waypoint* w = plan.first(); w && w->next; w = w->next) {
         t.distanceNm += w->lengthNm;
         // A leg without a speed would make the whole time infinite (or
         // negative); it is left out and reported instead.
         if (w->speed > 0.0f && std::isfinite(w->speed)) {
             t.hours += w->lengthNm / w->speed;
+            timedNm += w->lengthNm;
+            minSpeed = anySpeed ? std::min(minSpeed, w->speed) : w->speed;
+            maxSpeed = anySpeed ? std::max(maxSpeed, w->speed) : w->speed;
+            anySpeed = true;
         } else {
             t.legWithoutSpeed = true;
         }
+    }
+    if (anySpeed && minSpeed == maxSpeed) {
+        t.speedKnots = minSpeed;
+    } else if (anySpeed && t.hours > 0.0f) {
+        t.speedKnots = timedNm / t.hours;
+        t.speedIsMean = true;
     }
     return t;
 }

@@ -11,7 +11,11 @@ class SurveyPlan;
 struct PlanTotals {
     float distanceNm = 0.0f;
     float hours = 0.0f;             // legs without a speed add nothing
-    float speedKnots = 0.0f;        // the configured boat speed, not an average
+    // The legs' speed when they share one; where they differ, the mean over
+    // distance (distance / hours of the legs with a speed); the configured
+    // boat speed when no leg has a speed.
+    float speedKnots = 0.0f;
+    bool speedIsMean = false;       // the legs' speeds differ
     bool legWithoutSpeed = false;   // some leg has a zero, negative or unset speed
 };
 

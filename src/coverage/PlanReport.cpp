@@ -22,9 +22,17 @@ std::string format(const char* fmt, ...) {
 // printf takes doubles; the values are narrowed to float first.
 double narrow(double v) { return static_cast<double>(static_cast<float>(v)); }
 
+// Legs of different speeds are shown at their mean speed, and said to be.
+std::string distanceLine(const PlanTotals& t) {
+    const double nm = t.distanceNm, knots = t.speedKnots;
+    return t.speedIsMean ? format("Distance %7.2f nm  at %5.2f kts (mean)\n", nm, knots)
+                         : format("Distance %7.2f nm  at %5.2f kts\n", nm, knots);
+}
+
 }  // namespace
 
-std::vector<std::string> planStatsWindowLines(const PlanStatistics& s, const PlanTotals& t, float dayRate) {
+std::vector<std::string> planStatsWindowLines(const PlanStatistics& s, const PlanTotals& t, float dayRate,
+                                              bool areasUpdating) {
     const MappingTime time = mappingTime(t.hours, dayRate);
     std::vector<std::string> lines;
     lines.push_back("  ");
@@ -32,9 +40,9 @@ std::vector<std::string> planStatsWindowLines(const PlanStatistics& s, const Pla
     lines.push_back(format("Overlap GEBCO 2020     : %7.2f square km \n", narrow(s.referenceOverlapArea)));
     lines.push_back(format("New Mapping            : %7.2f square km \n", narrow(s.newMapping())));
     lines.push_back(format("Self Overlap           : %7.2f square km \n", narrow(s.selfOverlapArea)));
+    if (areasUpdating) lines.push_back(kAreasUpdatingLine);
     lines.push_back(" ");
-    lines.push_back(format("Distance %7.2f nm  at %5.2f kts\n", static_cast<double>(t.distanceNm),
-                           static_cast<double>(t.speedKnots)));
+    lines.push_back(distanceLine(t));
     if (time.daysForm) {
         lines.push_back(
             format("Mapping Time : %d days, %5.2f hr\n", time.days, static_cast<double>(time.remainingHours)));
@@ -54,8 +62,7 @@ std::string planReportText(const PlanStatistics& s, const PlanTotals& t, float d
     text += format("New Mapping                    : %7.2f square km \n", narrow(s.newMapping()));
     text += format("Self Overlap                   : %7.2f square km \n", narrow(s.selfOverlapArea));
     text += format("Self Overlap Percentage        : %7.2f percent\n", narrow(s.selfOverlapPercent()));
-    text += format("Distance %7.2f nm  at %5.2f kts\n", static_cast<double>(t.distanceNm),
-                   static_cast<double>(t.speedKnots));
+    text += distanceLine(t);
     if (time.daysForm) {
         text += format("Mapping Time : %d days, %7.2f hr\n", time.days, static_cast<double>(time.remainingHours));
     } else {

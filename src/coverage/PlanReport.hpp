@@ -15,8 +15,12 @@ namespace tessarin {
 // Shown under the time when a leg has no speed (its time is not counted).
 inline constexpr const char* kLegWithoutSpeedLine = "The plan has a leg without speed: its time is not counted\n";
 
+// Shown under the areas while they belong to the plan as it was before an edit.
+inline constexpr const char* kAreasUpdatingLine = "areas updating\n";
+
 // The window's text items in order, each as drawn (line ends included).
-std::vector<std::string> planStatsWindowLines(const PlanStatistics& stats, const PlanTotals& totals, float dayRate);
+std::vector<std::string> planStatsWindowLines(const PlanStatistics& stats, const PlanTotals& totals, float dayRate,
+                                              bool areasUpdating = false);
 
 // The report file's text.
 std::string planReportText(const PlanStatistics& stats, const PlanTotals& totals, float dayRate);

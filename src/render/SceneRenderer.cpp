@@ -266,8 +266,26 @@ void beginHalfTransparent(bool showMarkers) {
 
 }  // namespace
 
+std::vector<double> SceneRenderer::wrapShifts(double minX, double maxX) {
+    std::vector<double> shifts{0.0};
+    if (maxX > 180.0) shifts.push_back(-360.0);
+    if (minX < -180.0) shifts.push_back(360.0);
+    return shifts;
+}
+
 void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
     if (!planner_.plan || planner_.plan->empty()) return;
+    double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
+    planner_.plan->planBounds(minX, maxX, minY, maxY);
+    for (double shift : wrapShifts(minX, maxX)) {
+        glPushMatrix();
+        glTranslated(shift, 0.0, 0.0);
+        drawPlanOnce(zoom, showMarkers);
+        glPopMatrix();
+    }
+}
+
+void SceneRenderer::drawPlanOnce(float zoom, bool showMarkers) {
     const SurveyPlan& plan = *planner_.plan;
     beginHalfTransparent(showMarkers);
     drawAllSwaths();
@@ -401,9 +419,12 @@ void SceneRenderer::drawTransitOverlay(float scale) {
     glLineWidth(2.0f);
     glDisable(GL_DEPTH_TEST);
     glColor4f(1.0f, 1.0f, 1.0f, 0.85f);
-    glBegin(GL_LINE_STRIP);
-    for (int i = 0; i < TransitPlanner::kArcPoints; ++i) glVertex2f(p.arcLon[i], p.arcY[i]);
-    glEnd();
+    const auto arcEnds = std::minmax_element(p.arcLon, p.arcLon + TransitPlanner::kArcPoints);
+    for (double shift : wrapShifts(*arcEnds.first, *arcEnds.second)) {
+        glBegin(GL_LINE_STRIP);
+        for (int i = 0; i < TransitPlanner::kArcPoints; ++i) glVertex2d(p.arcLon[i] + shift, p.arcY[i]);
+        glEnd();
+    }
     glColor3f(1.0f, 1.0f, 1.0f);
     text_.drawText(p.arcLon[7] + 0.25f, p.arcY[7] + 0.25f, distanceText(p.greatCircleKm));
 }

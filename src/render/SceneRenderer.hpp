@@ -10,6 +10,7 @@
 // drawCursorReadout.
 
 #include <string>
+#include <vector>
 
 #include "render/CoverageDotCache.hpp"
 
@@ -41,6 +42,9 @@ public:
 
     void drawPlanAndPolygon(float zoom, bool showMarkers);
     // Swaths, then (with markers) waypoint squares, legs and arrowheads.
+    // A plan that runs on past the 180-degree meridian (a transit across it)
+    // is drawn a second time 360 degrees over, where that sea floor lies on
+    // the map.
     void drawPlan(float zoom, bool showMarkers);
     // The polygon ring with its vertex squares; nothing without markers.
     void drawPolygon(float zoom, bool showMarkers);
@@ -63,7 +67,13 @@ public:
     // mapY of a latitude on the 0.1-degree grid, from the planner's table.
     float tableMapY(float latDeg) const;
 
+    // The shifts (0 first, then -360 and/or +360) at which something spanning
+    // longitudes minX..maxX is drawn.
+    static std::vector<double> wrapShifts(double minX, double maxX);
+
 private:
+    void drawPlanOnce(float zoom, bool showMarkers);
+
     PlannerState& planner_;
     TextPainter& text_;
     CoverageDotCache dots_;

@@ -1,7 +1,9 @@
 #include "transit/TransitPlanner.hpp"
 
 #include <charconv>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "coverage/CoverageGrid.hpp"
 #include "earth/MapProjection.hpp"
@@ -85,9 +87,6 @@ void TransitPlanner::setDemoTransit(float lat1, float lon1, float lat2, float lo
 void TransitPlanner::computeGreatCircle() {
     if (!startSet || !endSet) return;
     out_ << "GREAT CIRCLE rangeLonDefs " << transitStartLon << " " << transitEndLon << "\n";
-    // Across the antimeridian, interior points east of 90 degrees are written
-    // west of -180, where they continue from the points of negative longitude.
-    const bool wrap = transitStartLon * transitEndLon < 0.0f || transitStartLon < -180.0f || transitEndLon < -180.0f;
     double lon = 0.0, lat = 0.0;
     const float angle = gcInterpolate(transitStartLon, transitEndLon, transitStartLat, transitEndLat, 0.5, lon, lat);
     if (angle == 0.0f) {
@@ -96,15 +95,14 @@ void TransitPlanner::computeGreatCircle() {
     }
     arcLon[0] = transitStartLon;
     arcY[0] = static_cast<float>(mapY(transitStartLat));
-    arcLon[kArcPoints - 1] = transitEndLon;
-    arcY[kArcPoints - 1] = static_cast<float>(mapY(transitEndLat));
     for (int i = 1; i < kArcPoints - 1; ++i) {
         const float f = static_cast<float>(i) / static_cast<float>(kArcPoints - 1);
         gcInterpolate(transitStartLon, transitEndLon, transitStartLat, transitEndLat, f, lon, lat);
-        if (wrap && lon > 90.0) lon -= 360.0;
-        arcLon[i] = static_cast<float>(lon);
+        arcLon[i] = static_cast<float>(unwrapNear(lon, arcLon[i - 1]));
         arcY[i] = static_cast<float>(mapY(lat));
     }
+    arcLon[kArcPoints - 1] = static_cast<float>(unwrapNear(transitEndLon, arcLon[kArcPoints - 2]));
+    arcY[kArcPoints - 1] = static_cast<float>(mapY(transitEndLat));
     greatCircleReady = true;
     greatCircleKm = angle * 111.1f;
     out_ << "GREAT CIRCLE DISTANCE " << greatCircleKm << " km \n";
@@ -183,7 +181,7 @@ TransitPlanner::Segment TransitPlanner::fitMiddleSegment(const Segment& arc, flo
             chosen = Segment{{l2.lonA, l2.yA, l2.latA}, {l2.lonB, l2.yB, l2.latB}};
         } else {
             out_ << "PLAN ELSE REFINE 1 " << l1.lonA << " " << l1.lonB << " " << l1.latA << " " << l1.latB << "\n";
-            chosen = Segment{{l1.lonA, l1.yA, arc.a.lat}, {l1.lonB, l1.yB, arc.b.lat}};
+            chosen = Segment{{l1.lonA, l1.yA, latitudeFromMapY(l1.yA)}, {l1.lonB, l1.yB, latitudeFromMapY(l1.yB)}};
         }
         out_ << "REFINE VALUE " << refined << "\n";
         return chosen;
@@ -191,7 +189,7 @@ TransitPlanner::Segment TransitPlanner::fitMiddleSegment(const Segment& arc, flo
     const float score = fitter_->maxEdgeLateral(line, l1, angle / 3.0f, wide);
     stage.step(1);
     if (score <= kAcceptScore) return arc;
-    return Segment{{l1.lonA, l1.yA, arc.a.lat}, {l1.lonB, l1.yB, arc.b.lat}};
+    return Segment{{l1.lonA, l1.yA, latitudeFromMapY(l1.yA)}, {l1.lonB, l1.yB, latitudeFromMapY(l1.yB)}};
 }
 
 TransitPlanner::Segment TransitPlanner::fitOuterSegment(const Segment& arc, float step, int& side, int mode,
@@ -237,11 +235,33 @@ float middleThird(double lon1, double lat1, double lon2, double lat2, double& lo
 
 }  // namespace
 
+double unwrapNear(double lon, double previous) {
+    if (!std::isfinite(lon) || !std::isfinite(previous)) return lon;
+    return previous + std::remainder(lon - previous, 360.0);
+}
+
+TransitPlanner::End TransitPlanner::placed(const End& e) {
+    // As addWaypointAt places it: single precision, latitude from y.
+    const float x = static_cast<float>(e.lon), y = static_cast<float>(e.y);
+    return End{x, y, latitudeFromMapY(y)};
+}
+
+TransitPlanner::Segment TransitPlanner::arcStretch(const End& from, double lon2, double lat2, float& angle) {
+    double lonA = 0.0, latA = 0.0, lonB = 0.0, latB = 0.0;
+    angle = middleThird(from.lon, from.lat, lon2, lat2, lonA, latA, lonB, latB);
+    // The interpolation answers within -180..180; the route runs on from
+    // where it is, across the 180-degree meridian if it must.
+    lonA = unwrapNear(lonA, from.lon);
+    lonB = unwrapNear(lonB, lonA);
+    return Segment{{lonA, mapY(latA), latA}, {lonB, mapY(latB), latB}};
+}
+
 void TransitPlanner::planTransitSegments(bool legMode, double lon1, double lon2, double lat1, double lat2, int side,
                                          int mode, ProgressSink& progress) {
     int edge = side;
-    double lonA = 0.0, latA = 0.0, lonB = 0.0, latB = 0.0;
-    const float angle = middleThird(lon1, lat1, lon2, lat2, lonA, latA, lonB, latB);
+    float angle = 0.0f;
+    const End start{lon1, mapY(lat1), lat1};
+    const Segment arc1 = arcStretch(start, lon2, lat2, angle);
     out_ << "GREAT CIRCLE ANGLE DIST = " << angle << " " << angle * 111.11f << "\n";
     if (angle == 0.0f) {
         // Every search width below is a fraction of the angle: with none
@@ -249,47 +269,66 @@ void TransitPlanner::planTransitSegments(bool legMode, double lon1, double lon2,
         out_ << "TRANSIT start and end points coincide: no transit planned\n";
         return;
     }
+    // The searches and the swaths of the transit use the transit's
+    // multiplier; the user's comes back once the transit is in the plan.
+    const float userMultiplier = plan_.depthMultiplier();
     plan_.setDepthMultiplier(kTransitDepthMultiplier);
-    if (lonA * lonB < 0.0) {
-        if (lonA > 90.0) lonA -= 360.0;
-        if (lonB > 90.0) lonB -= 360.0;
-    }
 
-    // Segment 1: the middle third.
-    const Segment arc1{{lonA, mapY(latA), latA}, {lonB, mapY(latB), latB}};
+    // Segment 1: the middle third. The next segments start from where its
+    // waypoints will lie.
     const Segment s1 = fitMiddleSegment(arc1, angle, edge, mode, progress);
-    addWaypointAt(static_cast<float>(s1.a.lon), static_cast<float>(s1.a.y));
-    plan_.setInsertionAnchor(plan_.current());
-    addWaypointAt(static_cast<float>(s1.b.lon), static_cast<float>(s1.b.y));
+    const End s1a = placed(s1.a), s1b = placed(s1.b);
     out_ << "\nSEG 1  " << s1.a.lon << " " << s1.a.lat << " " << s1.b.lon << " " << s1.b.lat << "\n";
 
     // Segment 2: from segment 1 to the end point.
     const float step = angle / 5.0f;
-    double lonA2 = 0.0, latA2 = 0.0, lonB2 = 0.0, latB2 = 0.0;
-    const float angle2 = middleThird(s1.b.lon, s1.b.lat, lon2, lat2, lonA2, latA2, lonB2, latB2);
-    out_ << "\nPLAN SEG 2 PTS  A  B   " << lonA2 << " " << latA2 << " " << lonB2 << " " << latB2 << "\n";
-    const Segment arc2{{lonA2, mapY(latA2), latA2}, {lonB2, mapY(latB2), latB2}};
+    float angle2 = 0.0f;
+    const Segment arc2 = arcStretch(s1b, lon2, lat2, angle2);
+    out_ << "\nPLAN SEG 2 PTS  A  B   " << arc2.a.lon << " " << arc2.a.lat << " " << arc2.b.lon << " " << arc2.b.lat
+         << "\n";
     // A segment of no length has no sides to search: it stays on the arc.
     const Segment s2 = angle2 == 0.0f ? arc2
                                       : fitOuterSegment(arc2, step, edge, mode, kAcceptSecondRefine, false,
                                                         "Transit segment 2", progress);
-    addWaypointAt(static_cast<float>(s2.a.lon), static_cast<float>(s2.a.y));
-    addWaypointAt(static_cast<float>(s2.b.lon), static_cast<float>(s2.b.y));
-    if (!legMode) addWaypointAt(static_cast<float>(lon2), static_cast<float>(mapY(lat2)));
     out_ << "\nSEG 2  " << s2.a.lon << " " << s2.a.lat << " " << s2.b.lon << " " << s2.b.lat << "\n\n";
 
     // Segment 3: from the start point to segment 1.
-    double lonA3 = 0.0, latA3 = 0.0, lonB3 = 0.0, latB3 = 0.0;
-    const float angle3 = middleThird(lon1, lat1, s1.a.lon, s1.a.lat, lonA3, latA3, lonB3, latB3);
-    out_ << "\nPLAN SEG 3 PTS  A  B   " << lonA3 << " " << latA3 << " " << lonB3 << " " << latB3 << "\n";
-    const Segment arc3{{lonA3, mapY(latA3), latA3}, {lonB3, mapY(latB3), latB3}};
+    float angle3 = 0.0f;
+    const Segment arc3 = arcStretch(start, s1a.lon, s1a.lat, angle3);
+    out_ << "\nPLAN SEG 3 PTS  A  B   " << arc3.a.lon << " " << arc3.a.lat << " " << arc3.b.lon << " " << arc3.b.lat
+         << "\n";
     const Segment s3 = angle3 == 0.0f ? arc3
                                       : fitOuterSegment(arc3, step, edge, mode, kAcceptScore, true,
                                                         "Transit segment 3", progress);
-    addStartWaypointAt(!legMode, static_cast<float>(s3.b.lon), static_cast<float>(s3.b.y));
-    addStartWaypointAt(!legMode, static_cast<float>(s3.a.lon), static_cast<float>(s3.a.y));
     out_ << "SEG 3 done \n";
-    if (!legMode) addStartWaypointAt(true, static_cast<float>(lon1), static_cast<float>(mapY(lat1)));
+
+    // The whole transit goes in after the current waypoint in the order it
+    // is sailed, each point's longitude within 180 degrees of the one before.
+    std::vector<End> route;
+    if (!legMode) route.push_back(start);
+    for (const End& e : {s3.a, s3.b, s1.a, s1.b, s2.a, s2.b}) route.push_back(e);
+    if (!legMode) route.push_back(End{lon2, mapY(lat2), lat2});
+    double previous = lon1;
+    const Waypoint* before = plan_.current();
+    const Waypoint* after = before ? before->next : nullptr;
+    for (std::size_t i = 0; i < route.size(); ++i) {
+        End e = route[i];
+        e.lon = unwrapNear(e.lon, previous);
+        previous = e.lon;
+        // A free transit between two waypoints of the plan starts and ends on
+        // them: it does not repeat them.
+        const bool first = i == 0, last = i + 1 == route.size();
+        if (!legMode && ((first && before && samePlace(*before, e)) || (last && after && samePlace(*after, e)))) {
+            continue;
+        }
+        addWaypointAt(static_cast<float>(e.lon), static_cast<float>(e.y));
+    }
+    plan_.setDepthMultiplier(userMultiplier);
+}
+
+bool TransitPlanner::samePlace(const Waypoint& w, const End& e) {
+    const End p = placed(e);
+    return std::fabs(std::remainder(w.lon - p.lon, 360.0)) < 1e-6 && std::fabs(w.y - p.y) < 1e-6;
 }
 
 // ---- Benchmark ------------------------------------------------------------------

@@ -19,6 +19,10 @@ namespace tessarin {
 class CoverageGrid;
 class SurveyPlan;
 class TileStore;
+struct Waypoint;
+
+// lon moved by whole turns to within 180 degrees of previous (degrees).
+double unwrapNear(double lon, double previous);
 
 class TransitPlanner {
 public:
@@ -47,8 +51,9 @@ public:
     void setDemoTransit(float lat1, float lon1, float lat2, float lon2);
 
     // ---- Great circle ----
-    // Fills arcLon/arcY with 15 points from start to end, interior points
-    // east of 90 degrees moved by -360 when the transit crosses 180.
+    // Fills arcLon/arcY with 15 points from start to end, each longitude
+    // within 180 degrees of the one before, the end's included, so an arc
+    // across the 180-degree meridian runs on past it.
     // Nothing without both points; coincident points are reported and leave
     // the arc as it was.
     void computeGreatCircle();
@@ -62,8 +67,13 @@ public:
     // edges instead of over unmapped floor.
     void planTransit(bool legMode, bool abut, ProgressSink& progress);
     // Adds six waypoints between (lat1, lon1) and (lat2, lon2), and the two
-    // end points too unless legMode. side is the side code carried through
-    // the fits; mode 2 abuts mapped floor, 1 seeks unmapped floor.
+    // end points too unless legMode, all after the current waypoint in route
+    // order, each longitude within 180 degrees of the one before (a transit
+    // across the 180-degree meridian runs on past it). A free transit does
+    // not repeat a start or end that is the current waypoint or its
+    // successor. side is the side code carried through the fits; mode 2
+    // abuts mapped floor, 1 seeks unmapped floor. The plan's depth
+    // multiplier is the transit's while it is planned and the user's after.
     void planTransitSegments(bool legMode, double lon1, double lon2, double lat1, double lat2, int side, int mode,
                              ProgressSink& progress);
 
@@ -102,6 +112,14 @@ private:
         End a;
         End b;
     };
+
+    // Where addWaypointAt puts an end: single precision, latitude from y.
+    static End placed(const End& e);
+    // Whether a waypoint already stands where e would be placed.
+    static bool samePlace(const Waypoint& w, const End& e);
+    // The middle third of the great circle from `from` to (lat2, lon2),
+    // longitudes continuing from `from`'s; angle gets the circle's angle.
+    static Segment arcStretch(const End& from, double lon2, double lat2, float& angle);
 
     // The three segments; each returns the chosen ends.
     Segment fitMiddleSegment(const Segment& arc, float angle, int& side, int mode, ProgressSink& progress);

@@ -1,5 +1,7 @@
 #include "ui/GuiWindows.hpp"
 
+#include <imgui.h>
+
 #include "ui/PlanStatsWindow.hpp"
 
 namespace tessarin {
@@ -14,7 +16,7 @@ void GuiWindows::buildPointEditor(double lat, double lon, float speed, float dep
 }
 
 void GuiWindows::buildStatsWindow() {
-    drawPlanStatsWindow(app_, planner_, statsFirstShow_);
+    drawPlanStatsWindow(app_, planner_, statsWindow_, ImGui::GetTime());
 }
 
 void GuiWindows::finishFrame() {

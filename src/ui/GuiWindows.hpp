@@ -6,6 +6,7 @@
 
 #include "app/FrameCycle.hpp"
 #include "ui/MainMenu.hpp"
+#include "ui/PlanStatsWindow.hpp"
 #include "ui/PointEditor.hpp"
 
 namespace tessarin {
@@ -27,7 +28,7 @@ private:
     MenuContext menu_;
     PointEditor editor_;
     MenuCommand pending_ = MenuCommand::None;
-    bool statsFirstShow_ = true;
+    PlanStatsWindowState statsWindow_;
 };
 
 }  // namespace tessarin

@@ -84,8 +84,8 @@ void loadPlan(MenuContext& c) {
 void savePlanAs(MenuContext& c) {
     const std::string path = c.chooser.saveFile(csvFilter());
     if (path.empty()) return;
-    // The report first: it carries the statistics last computed, whatever
-    // becomes of the plan files.
+    // The report first, with statistics computed for it, whatever becomes
+    // of the plan files.
     c.planner.writeReport(path + "_Report.txt");
     c.planner.savePlanFiles(path);
 }

@@ -9,16 +9,22 @@
 
 namespace tessarin {
 
-void drawPlanStatsWindow(AppState& app, PlannerState& planner, bool& firstShow) {
-    const PlanTotals totals = planner.coverage->planTotals(planner.config.boatSpeed);
+void drawPlanStatsWindow(AppState& app, PlannerState& planner, PlanStatsWindowState& state, double nowSeconds) {
+    const CoverageGrid& coverage = *planner.coverage;
+    const std::uint64_t planNow = planFingerprint(*planner.plan);
+    if (!app.statsDirty && state.freshness.due(planNow, coverage.statisticsFingerprint, nowSeconds)) {
+        app.statsDirty = true;
+    }
+    const bool updating = app.statsDirty || StatsFreshness::updating(planNow, coverage.statisticsFingerprint);
+    const PlanTotals totals = coverage.planTotals(planner.config.boatSpeed);
     const std::vector<std::string> lines =
-        planStatsWindowLines(planner.coverage->statistics, totals, planner.config.dayRate);
+        planStatsWindowLines(coverage.statistics, totals, planner.config.dayRate, updating);
 
-    if (firstShow) {
+    if (state.firstShow) {
         const ImGuiIO& io = ImGui::GetIO();
         ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x * 0.5f * 0.8f, io.DisplaySize.y * 0.5f * 0.8f), 0,
                                 ImVec2(0.0f, 0.0f));
-        firstShow = false;
+        state.firstShow = false;
     }
     ImGui::SetNextWindowSize(ImVec2(330.0f, 300.0f));
     ImGui::Begin("Plan Stats", nullptr,

@@ -213,7 +213,7 @@ TEST_F(CoverageCaptureTest, CaptureLeavesTheFramesDrawingStateAsItWas) {
     glMatrixMode(GL_MODELVIEW);
 
     w.grid().capturePlanCoarse();
-    w.planner->computePlanStatistics(StatsView{10.0f, -42.0f, 5.0f});
+    w.planner->computePlanStatistics();
     ASSERT_GT(w.target->drawnBlocks(), 0);
 
     GLint framebuffer = -1, viewport[4] = {}, matrixMode = 0;

@@ -2,8 +2,8 @@
 // A planner over a small tile world, in an off-screen GL context with the GL
 // capture target installed, for capture and statistics tests.
 // Tiles (flat floor at 3000 m): west edge -44, south edges -16, -8, 0, 8 and
-// 56. The tile at south edge 8 has reference pixels in the columns of
-// longitudes -40 to -39. Map plane: x = longitude, y = mapY(latitude).
+// 56; west edge -36, south edges -16, -8, 0 and 8. The tile at west edge -44,
+// south edge 8 has reference pixels in the columns of longitudes -40 to -39. Map plane: x = longitude, y = mapY(latitude).
 
 #include <memory>
 #include <sstream>
@@ -28,6 +28,7 @@ inline TempDir& coverageWorldDir() {
     static bool written = [] {
         TempDir* d = &dir;
         for (int lat0 : {-16, -8, 0, 56}) writeFlatDataTile(d->path(), -44, lat0, -3000.0);
+        for (int lat0 : {-16, -8, 0, 8}) writeFlatDataTile(d->path(), -36, lat0, -3000.0);
         const std::uint16_t deep = codeOfElevation(-3000.0);
         // Columns 960..1199 are longitudes -40..-39.
         writeDataTile(d->path(), -44, 8, [deep](int, int col) {

@@ -6,6 +6,7 @@
 #include <limits>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "app/PlannerState.hpp"
 #include "coverage/CoverageGrid.hpp"
@@ -75,10 +76,10 @@ TEST(PlanCost, LegsWithoutSpeedAddNoTimeAndAreReported) {
     const PlanTotals t = planTotals(plan, 8.5f);
     EXPECT_FLOAT_EQ(t.distanceNm, 165.0f);
     EXPECT_FLOAT_EQ(t.hours, 13.0f);
-    EXPECT_FLOAT_EQ(t.speedKnots, 8.5f) << "the configured speed, not an average";
+    EXPECT_FLOAT_EQ(t.speedKnots, 120.0f / 13.0f) << "the mean of the legs that have a speed";
     EXPECT_TRUE(t.legWithoutSpeed);
     const std::vector<std::string> lines = planStatsWindowLines(PlanStatistics{}, t, 1000.0f);
-    EXPECT_EQ(lines[6], "Distance  165.00 nm  at  8.50 kts\n");
+    EXPECT_EQ(lines[6], "Distance  165.00 nm  at  9.23 kts (mean)\n");
     EXPECT_EQ(lines[8], kLegWithoutSpeedLine);
     EXPECT_NE(planReportText(PlanStatistics{}, t, 1000.0f).find(kLegWithoutSpeedLine), std::string::npos);
 
@@ -87,6 +88,36 @@ TEST(PlanCost, LegsWithoutSpeedAddNoTimeAndAreReported) {
     EXPECT_FLOAT_EQ(fixed.hours, 22.0f);
     EXPECT_FALSE(fixed.legWithoutSpeed);
     EXPECT_EQ(planStatsWindowLines(PlanStatistics{}, fixed, 1000.0f).size(), 9u);
+}
+
+TEST(PlanCost, TheDistanceLineGivesTheLegsSpeed) {
+    struct Row {
+        std::vector<float> speeds;  // one a leg, legs of 10, 20, 30 ... nm
+        float knots;
+        const char* line;
+    };
+    const Row rows[] = {
+        {{9.0f, 9.0f, 9.0f}, 9.0f, "Distance   60.00 nm  at  9.00 kts\n"},
+        {{6.0f, 6.0f}, 6.0f, "Distance   30.00 nm  at  6.00 kts\n"},
+        // 30 nm in 2 + 2 hours.
+        {{5.0f, 10.0f}, 30.0f / 4.0f, "Distance   30.00 nm  at  7.50 kts (mean)\n"},
+        {{}, 8.5f, "Distance    0.00 nm  at  8.50 kts\n"},
+    };
+    for (const Row& r : rows) {
+        test::PlanWorld world;
+        SurveyPlan& plan = world.build();
+        for (std::size_t i = 0; i <= r.speeds.size() && !r.speeds.empty(); ++i)
+            plan.addWaypoint(10.0 + static_cast<double>(i), 0.0, 0.0, 9.0f, 4.0f);
+        int i = 0;
+        for (Waypoint* w = plan.first(); w && w->next; w = w->next, ++i) {
+            w->lengthNm = 10.0f * static_cast<float>(i + 1);
+            w->speed = r.speeds[static_cast<std::size_t>(i)];
+        }
+        const PlanTotals t = planTotals(plan, 8.5f);
+        EXPECT_FLOAT_EQ(t.speedKnots, r.knots) << r.line;
+        EXPECT_EQ(planStatsWindowLines(PlanStatistics{}, t, 1000.0f)[6], r.line);
+        EXPECT_NE(planReportText(PlanStatistics{}, t, 1000.0f).find(r.line), std::string::npos) << r.line;
+    }
 }
 
 TEST(PlanReport, AreaLinesAndPercentage) {
@@ -151,9 +182,10 @@ TEST(PlanReport, UnwritableReportIsReportedAndThePlanStillSaves) {
 
     // A report that exists is replaced whole, never left half-written.
     dir.write("old_Report.txt", "earlier report\n");
-    planner.coverage->statistics.totalMappedArea = 5.0;
     ASSERT_TRUE(planner.writeReport(dir.file("old_Report.txt")));
-    EXPECT_EQ(dir.read("old_Report.txt").rfind("Total Mapped Area              :    5.00 square km \n", 0), 0u);
+    const std::string replaced = dir.read("old_Report.txt");
+    EXPECT_EQ(replaced.rfind("Total Mapped Area              : ", 0), 0u) << replaced;
+    EXPECT_EQ(replaced.find("earlier report"), std::string::npos);
 }
 
 }  // namespace

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "coverage/CoverageWorld.hpp"
+#include "support/RecordingProgress.hpp"
 
 namespace tessarin {
 namespace {
@@ -25,7 +29,7 @@ protected:
         w.plan().clearPlan();
         for (const auto& [lon, lat] : route) w.addWaypoint(lon, lat);
         w.takeOutput();
-        w.planner->computePlanStatistics(StatsView{static_cast<float>(mapY(5.0)), -40.0f, 5.0f});
+        w.planner->computePlanStatistics();
         return w.grid().statistics;
     }
     test::CoverageWorld w;
@@ -95,6 +99,127 @@ TEST_F(PlanStatisticsTest, CaptureBoxReachesPastThePlanAndIsPrinted) {
     EXPECT_EQ(w.out.str().rfind("Deg 2 Bounds Left Right -46 -42  Bottom Top 0 2\nCapture L R -46 -42   B T 0 2\n", 0),
               0u)
         << w.out.str();
+}
+
+// Areas within 0.1 % of each other.
+void expectSameAreas(const PlanStatistics& a, const PlanStatistics& b, const std::string& what) {
+    EXPECT_NEAR(a.totalMappedArea, b.totalMappedArea, 1e-3 * b.totalMappedArea) << what;
+    EXPECT_NEAR(a.referenceOverlapArea, b.referenceOverlapArea, 1e-3 * b.totalMappedArea) << what;
+    EXPECT_NEAR(a.newMapping(), b.newMapping(), 1e-3 * b.totalMappedArea) << what;
+    EXPECT_NEAR(a.selfOverlapArea, b.selfOverlapArea, 1e-3 * b.totalMappedArea) << what;
+}
+
+TEST_F(PlanStatisticsTest, AreasDoNotDependOnWhichTilesWereResident) {
+    // North to south through four cells, over the reference columns from 8
+    // to 12 N, and back through four cells further east.
+    const Route route = {{-39.5, 12.0}, {-39.5, -12.0}, {-33.5, -12.0}, {-33.5, 12.0}};
+    const PlanStatistics fresh = statsOf(route);
+    ASSERT_GT(fresh.totalMappedArea, 0.0);
+    // A sixth of the first leg's swath, a little under a twelfth of all.
+    EXPECT_NEAR(fresh.referenceOverlapArea / fresh.totalMappedArea, 4.0 / 54.0, 0.01);
+
+    struct Row {
+        const char* name;
+        bool releaseFirst;  // the ring emptied before the count
+        int groupCells;     // cells resident at once
+    };
+    const Row rows[] = {{"tiles resident", false, 16}, {"ring emptied", true, 16},
+                        {"four cells at a time", true, 4}, {"four cells at a time, warm", false, 4}};
+    for (const Row& r : rows) {
+        if (r.releaseFirst) w.planner->tiles.releaseAllTiles();
+        test::RecordingProgress progress;
+        const PlanStatistics s = computePlanStatistics(w.target.get(), w.plan(), w.planner->tiles, progress, w.out,
+                                                       r.groupCells);
+        expectSameAreas(s, fresh, r.name);
+        ASSERT_FALSE(progress.calls.empty());
+        EXPECT_EQ(progress.calls.front().rfind("begin Plan statistics ", 0), 0u) << r.name;
+        const long groups = std::count_if(progress.calls.begin(), progress.calls.end(),
+                                          [](const std::string& c) { return c.rfind("step ", 0) == 0; });
+        if (r.groupCells == 4) {
+            EXPECT_GE(groups, 2) << r.name << ": eight cells cannot be one group of four";
+        }
+    }
+}
+
+// Ground area in km2, on a sphere of 111.112 km a degree, of the convex
+// outline of a straight leg's swath: the map plane cut into thin bands of y,
+// each as wide as the outline there.
+double groundAreaOfSwath(const Waypoint& leg) {
+    std::vector<std::pair<double, double>> outline;
+    for (int i = 0; i < leg.sampleCount; ++i) outline.emplace_back(leg.rightX[i], leg.rightY[i]);
+    for (int i = leg.sampleCount - 1; i >= 0; --i) outline.emplace_back(leg.leftX[i], leg.leftY[i]);
+    double minY = 1e9, maxY = -1e9;
+    for (const auto& p : outline) minY = std::min(minY, p.second), maxY = std::max(maxY, p.second);
+    const double k = 3.14159265358979 / 180.0, radius = 111.112 / k;
+    const int bands = 20000;
+    double area = 0.0;
+    for (int b = 0; b < bands; ++b) {
+        const double y0 = minY + (maxY - minY) * b / bands, y1 = minY + (maxY - minY) * (b + 1) / bands;
+        const double y = 0.5 * (y0 + y1);
+        double lo = 1e9, hi = -1e9;
+        for (std::size_t i = 0; i < outline.size(); ++i) {
+            const auto& p = outline[i];
+            const auto& q = outline[(i + 1) % outline.size()];
+            if ((p.second - y) * (q.second - y) > 0.0 || p.second == q.second) continue;
+            const double x = p.first + (q.first - p.first) * (y - p.second) / (q.second - p.second);
+            lo = std::min(lo, x), hi = std::max(hi, x);
+        }
+        if (hi > lo) {
+            area += radius * radius * (hi - lo) * k *
+                    (std::sin(latitudeFromMapY(y1) * k) - std::sin(latitudeFromMapY(y0) * k));
+        }
+    }
+    return area;
+}
+
+TEST_F(PlanStatisticsTest, EachPixelCountsItsGroundAreaOnTheSphere) {
+    struct Row {
+        const char* name;
+        Route route;
+    };
+    // Legs a little off the grid's axes, so that the pixels cut by the
+    // swath's edges average out.
+    const Row rows[] = {
+        {"east-north-east at the equator", {{-43.5, 0.2}, {-42.5, 0.6}}},
+        {"north-north-east at the equator", {{-42.2, -0.5}, {-41.9, 0.5}}},
+        {"east-north-east at 58 N", {{-43.5, 58.2}, {-42.5, 58.6}}},
+        {"north-north-west from 57 N", {{-41.9, 57.0}, {-42.2, 58.0}}},
+    };
+    for (const Row& r : rows) {
+        const PlanStatistics s = statsOf(r.route);
+        const double expected = groundAreaOfSwath(*w.plan().first());
+        ASSERT_GT(expected, 100.0) << r.name;
+        EXPECT_NEAR(s.totalMappedArea, expected, 0.01 * expected) << r.name;
+    }
+}
+
+TEST_F(PlanStatisticsTest, TheReportCarriesTheAreasOfThePlanAsItIsSaved) {
+    struct Row {
+        const char* name;
+        Route before;  // counted by "Stats" before the edit (none: never)
+        Route saved;
+    };
+    const Row rows[] = {
+        {"statistics never computed", {}, {{-39.8, 10.5}, {-38.6, 10.5}}},
+        {"statistics of the plan before an edit", {{-43.5, 0.5}, {-42.5, 0.5}}, {{-39.8, 10.5}, {-38.6, 10.5}}},
+    };
+    for (const Row& r : rows) {
+        if (!r.before.empty()) statsOf(r.before);
+        w.plan().clearPlan();
+        for (const auto& [lon, lat] : r.saved) w.addWaypoint(lon, lat);
+        const std::string path = test::coverageWorldDir().file("plan_Report.txt");
+        ASSERT_TRUE(w.planner->writeReport(path)) << r.name;
+        const std::string report = test::coverageWorldDir().read("plan_Report.txt");
+        const PlanStatistics expected = statsOf(r.saved);
+        ASSERT_GT(expected.referenceOverlapArea, 0.0);
+        char lines[256];
+        std::snprintf(lines, sizeof lines,
+                      "Total Mapped Area              : %7.2f square km \n"
+                      "Overlap with GEBCO Mapped Area : %7.2f square km \n",
+                      static_cast<double>(static_cast<float>(expected.totalMappedArea)),
+                      static_cast<double>(static_cast<float>(expected.referenceOverlapArea)));
+        EXPECT_EQ(report.rfind(lines, 0), 0u) << r.name << "\n" << report;
+    }
 }
 
 }  // namespace

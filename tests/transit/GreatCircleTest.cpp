@@ -72,18 +72,33 @@ TEST(ComputeGreatCircle, QuarterMeridianIs9999KmWithItsPointsPrinted) {
     EXPECT_EQ(points, 15);
 }
 
-TEST(ComputeGreatCircle, AcrossTheAntimeridianInteriorPointsEastOfNinetyMoveWest) {
-    test::TransitWorld w;
-    TransitPlanner& t = *w.transit;
-    t.setDemoTransit(0.0f, 170.0f, 0.0f, -170.0f);
-    t.computeGreatCircle();
-    ASSERT_TRUE(t.greatCircleReady);
-    // The ends are never moved.
-    EXPECT_EQ(t.arcLon[0], 170.0f);
-    EXPECT_EQ(t.arcLon[14], -170.0f);
-    // Interior points run evenly from -188.57 (175 - 360 and so on) to -171.43.
-    for (int i = 1; i < 14; ++i) EXPECT_NEAR(t.arcLon[i], -190.0 + 20.0 * i / 14.0, 1e-3) << i;
-    EXPECT_NEAR(t.greatCircleKm, 20 * 111.1f, 0.01f);
+TEST(ComputeGreatCircle, AcrossTheAntimeridianTheArcRunsOnWithoutAJump) {
+    struct Row {
+        float lon1, lon2, lat1, lat2;
+        float endDrawnAt;  // the end's longitude on the arc
+    };
+    const Row rows[] = {
+        {170.0f, -170.0f, 0.0f, 0.0f, 190.0f},
+        {-170.0f, 170.0f, 0.0f, 0.0f, -190.0f},
+        {140.0f, -157.8f, 35.0f, 21.3f, 202.2f},
+        {-120.0f, -150.0f, 30.0f, 25.0f, -150.0f},
+    };
+    for (const Row& r : rows) {
+        test::TransitWorld w;
+        TransitPlanner& t = *w.transit;
+        t.setDemoTransit(r.lat1, r.lon1, r.lat2, r.lon2);
+        t.computeGreatCircle();
+        ASSERT_TRUE(t.greatCircleReady);
+        EXPECT_EQ(t.arcLon[0], r.lon1);
+        EXPECT_NEAR(t.arcLon[14], r.endDrawnAt, 1e-4);
+        const float step = (r.endDrawnAt - r.lon1) / 14.0f;
+        for (int i = 1; i < 15; ++i) {
+            const float d = t.arcLon[i] - t.arcLon[i - 1];
+            // Steps of one sign, none far from the mean step.
+            EXPECT_GT(d * step, 0.0f) << r.lon1 << " point " << i;
+            EXPECT_LT(std::fabs(d), 2.0f * std::fabs(step)) << r.lon1 << " point " << i;
+        }
+    }
 }
 
 TEST(ComputeGreatCircle, NeedsBothPointsAndDistinctOnes) {

@@ -97,7 +97,7 @@ TEST(PlanTransitSegments, FreeTransitOnAnEmptyPlanIsEightWaypointsOnTheGreatCirc
         const auto expected = greatCirclePlan({kLon1, kLat1}, {kLon2, kLat2});
         const char* names[] = {"start", "A3", "B3", "A", "B", "A2", "B2", "end"};
         for (int i = 0; i < 8; ++i) expectAt(*all[i], expected[i], std::string(names[i]) + " scripted " + (scripted ? "1" : "0"));
-        EXPECT_FLOAT_EQ(w.plan.depthMultiplier(), 4.0f);
+        EXPECT_FLOAT_EQ(w.plan.depthMultiplier(), 3.0f) << "the user's multiplier again";
 
         const std::string text = w.takeOutput();
         std::size_t at = 0;
@@ -150,7 +150,8 @@ TEST(PlanTransit, FreeTransitWithALegPlansBetweenTheLegsEnds) {
     w.transit->planTransit(false, true, w.progress);
     EXPECT_FLOAT_EQ(w.transit->transitStartLon, -150.0f);
     EXPECT_FLOAT_EQ(w.transit->transitEndLon, -140.0f);
-    EXPECT_EQ(w.plan.waypointCount(), 10);
+    // Between the two, without repeating them.
+    EXPECT_EQ(w.plan.waypointCount(), 8);
     // Without a leg the set points are used.
     test::TransitWorld empty;
     empty.transit->setDemoTransit(10.0f, 10.0f, 12.0f, 14.0f);
@@ -241,16 +242,130 @@ TEST(PlanTransitSegments, FitsRunInOrderWithTheirWidthsAndTheSideCarried) {
     }
 }
 
-TEST(PlanTransitSegments, ThirdPointsAcrossTheAntimeridianMoveWest) {
-    test::TransitWorld w;
-    w.transit->planTransitSegments(false, 150.0, -150.0, 0.0, 0.0, 0, 2, w.progress);
-    const auto all = waypoints(w.plan);
-    ASSERT_EQ(all.size(), 8u);
-    // 1/3 of the way is 169.98 (east of 90: moved to -190.02); 2/3 is -170.04.
-    EXPECT_NEAR(all[3]->lon, 150.0 + 60.0 * 0.333 - 360.0, 1e-3);
-    EXPECT_NEAR(all[4]->lon, 150.0 + 60.0 * 0.666 - 360.0, 1e-3);
-    EXPECT_EQ(all[0]->lon, 150.0);
-    EXPECT_EQ(all[7]->lon, -150.0);
+TEST(PlanTransitSegments, AcrossTheAntimeridianTheRouteRunsOnAndKeepsItsGreatCircleLength) {
+    struct Row {
+        Point start, end;
+        bool legMode;
+    };
+    const Row rows[] = {
+        {{170.0, 0.0}, {-170.0, 0.0}, false},  {{-170.0, 0.0}, {170.0, 0.0}, false},
+        {{150.0, 0.0}, {-150.0, 0.0}, false},  {{140.0, 35.0}, {-157.8, 21.3}, false},
+        {{175.0, -20.0}, {-165.0, -10.0}, true}, {{-130.0, 20.0}, {-150.0, 25.0}, false},
+    };
+    for (const Row& r : rows) {
+        test::TransitWorld w;
+        const std::string what = std::to_string(r.start.lon) + " to " + std::to_string(r.end.lon);
+        if (r.legMode) {
+            w.transit->addWaypointAt(static_cast<float>(r.start.lon), static_cast<float>(mapY(r.start.lat)));
+            // The leg's end as a user sets it beyond the meridian on the map.
+            w.transit->addWaypointAt(static_cast<float>(r.end.lon + 360.0), static_cast<float>(mapY(r.end.lat)));
+            w.transit->planTransit(true, true, w.progress);
+        } else {
+            w.transit->planTransitSegments(false, r.start.lon, r.end.lon, r.start.lat, r.end.lat, 0, 2, w.progress);
+        }
+        const auto all = waypoints(w.plan);
+        ASSERT_EQ(all.size(), 8u) << what;
+        double lon = 0.0, lat = 0.0;
+        const double gcKm = gcInterpolate(r.start.lon, r.end.lon, r.start.lat, r.end.lat, 0.5, lon, lat) * 111.12;
+        float nm = 0.0f, hours = 0.0f;
+        const double km = w.plan.planLegTotals(nm, hours);
+        EXPECT_NEAR(km, gcKm, 0.01 * gcKm) << what;
+        for (std::size_t i = 0; i + 1 < all.size(); ++i) {
+            EXPECT_LT(std::fabs(all[i + 1]->lon - all[i]->lon), 180.0) << what << " leg " << i;
+            EXPECT_LT(all[i]->lengthKm, 0.5 * gcKm) << what << " leg " << i;
+        }
+        EXPECT_EQ(all[0]->lon, r.start.lon) << what;
+        EXPECT_NEAR(std::remainder(all[7]->lon - r.end.lon, 360.0), 0.0, 1e-4) << what;
+    }
+}
+
+TEST(PlanTransitSegments, TheTransitGoesInAfterTheCurrentWaypointInRouteOrder) {
+    struct Row {
+        const char* name;
+        int planPoints;    // waypoints before the transit, on a line at 20 N
+        int currentIndex;  // the current one (-1: the last)
+        bool legMode;
+    };
+    const Row rows[] = {
+        {"empty plan", 0, -1, false},
+        {"appended to a three-leg plan", 4, -1, false},
+        {"after the first of four", 4, 0, false},
+        {"replacing the second leg", 4, 1, true},
+    };
+    const Point setStart{-120.0, 30.0}, setEnd{-140.0, 25.0};
+    for (const Row& r : rows) {
+        test::TransitWorld w;
+        for (int i = 0; i < r.planPoints; ++i)
+            w.transit->addWaypointAt(static_cast<float>(-160.0 + 2.0 * i), static_cast<float>(mapY(20.0)));
+        if (r.currentIndex >= 0) w.plan.setCurrentWaypoint(const_cast<Waypoint*>(waypoints(w.plan)[r.currentIndex]));
+        const std::vector<const Waypoint*> before = waypoints(w.plan);
+        w.transit->setDemoTransit(static_cast<float>(setStart.lat), static_cast<float>(setStart.lon),
+                                  static_cast<float>(setEnd.lat), static_cast<float>(setEnd.lon));
+        w.transit->planTransit(r.legMode, true, w.progress);
+
+        // Expected: the plan up to the current waypoint, the transit's own
+        // points, then the rest of the plan.
+        const bool onLeg = r.currentIndex >= 0 && r.currentIndex + 1 < r.planPoints;
+        const int cut = r.planPoints == 0 ? 0 : (r.currentIndex >= 0 ? r.currentIndex + 1 : r.planPoints);
+        Point from = setStart, to = setEnd;
+        if (onLeg) {
+            from = {before[cut - 1]->lon, before[cut - 1]->lat};
+            to = {before[cut]->lon, before[cut]->lat};
+        }
+        std::vector<Point> transit = greatCirclePlan(from, to);
+        if (onLeg) transit = std::vector<Point>(transit.begin() + 1, transit.end() - 1);
+        const auto all = waypoints(w.plan);
+        ASSERT_EQ(all.size(), before.size() + transit.size()) << r.name;
+        for (int i = 0; i < cut; ++i) EXPECT_EQ(all[i], before[i]) << r.name << " plan point " << i;
+        for (std::size_t i = 0; i < transit.size(); ++i)
+            expectAt(*all[cut + i], transit[i], std::string(r.name) + " transit point " + std::to_string(i));
+        for (std::size_t i = cut; i < before.size(); ++i)
+            EXPECT_EQ(all[i + transit.size()], before[i]) << r.name << " plan point " << i;
+    }
+}
+
+TEST(PlanTransitSegments, TheUsersDepthMultiplierComesBack) {
+    struct Row {
+        float multiplier;
+        int mode;
+        std::vector<float> scores;
+    };
+    const Row rows[] = {{3.0f, 2, {}}, {5.5f, 2, {501, 0, 501, 0, 501, 301, 0, 501, 501}}, {2.0f, 1, {501}}};
+    for (const Row& r : rows) {
+        test::TransitWorld w;
+        w.plan.setDepthMultiplier(r.multiplier);
+        w.fitter->scores.assign(r.scores.begin(), r.scores.end());
+        w.transit->planTransitSegments(false, kLon1, kLon2, kLat1, kLat2, 0, r.mode, w.progress);
+        ASSERT_EQ(w.plan.waypointCount(), 8);
+        EXPECT_FLOAT_EQ(w.plan.depthMultiplier(), r.multiplier) << "mode " << r.mode;
+        EXPECT_FLOAT_EQ(w.plan.halfMultiplier(), r.multiplier * 0.5f) << "mode " << r.mode;
+    }
+}
+
+TEST(PlanTransitSegments, OuterSegmentsStartWhereTheMiddleSegmentsWaypointsLie) {
+    struct Row {
+        const char* name;
+        int mode;
+        std::vector<float> scores;
+    };
+    // Both choices keep the fitted x and y of segment 1, which the searches
+    // moved north without a latitude to match.
+    const Row rows[] = {{"unmapped mode", 1, {501}}, {"PLAN ELSE REFINE", 2, {501, 999, 500}}};
+    for (const Row& r : rows) {
+        test::TransitWorld w;
+        w.fitter->searchYShift = 0.5;
+        w.fitter->scores.assign(r.scores.begin(), r.scores.end());
+        w.transit->planTransitSegments(false, kLon1, kLon2, kLat1, kLat2, 0, r.mode, w.progress);
+        const auto all = waypoints(w.plan);
+        ASSERT_EQ(all.size(), 8u);
+        const Point s1a{all[3]->lon, all[3]->lat}, s1b{all[4]->lon, all[4]->lat};
+        EXPECT_NEAR(all[3]->y - mapY(along({kLon1, kLat1}, {kLon2, kLat2}, 0.333).lat), 0.5, 1e-4) << r.name;
+        const Point start{kLon1, kLat1}, end{kLon2, kLat2};
+        expectAt(*all[1], along(start, s1a, 0.333), std::string(r.name) + " A3");
+        expectAt(*all[2], along(start, s1a, 0.666), std::string(r.name) + " B3");
+        expectAt(*all[5], along(s1b, end, 0.333), std::string(r.name) + " A2");
+        expectAt(*all[6], along(s1b, end, 0.666), std::string(r.name) + " B2");
+    }
 }
 
 TEST(PlanTransitSegments, CoincidentEndsAreReportedAndPlanNothing) {

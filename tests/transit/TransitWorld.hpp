@@ -35,13 +35,13 @@ public:
 
     float maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side) override {
         log.push_back("maxEdge " + num(widthA) + " " + num(widthB) + " side " + std::to_string(side));
-        result = shifted(line, kMaxEdgeShift);
+        result = shifted(line, kMaxEdgeShift, searchYShift);
         side = kSidePort;
         return next();
     }
     float maxEdgeLateral(const FitLine& line, FitLine& result, float widthA, float widthB) override {
         log.push_back("maxEdgeLateral " + num(widthA) + " " + num(widthB));
-        result = shifted(line, kLateralShift);
+        result = shifted(line, kLateralShift, searchYShift);
         return next();
     }
     float refineEdgeOverlap(const FitLine& line, FitLine& result, float overlapPercent, float stepFraction,
@@ -57,6 +57,9 @@ public:
 
     std::deque<float> scores;
     std::vector<std::string> log;
+    // Moved north (map units) by the sideways searches too, with the
+    // latitudes left as they were, as a fit that reports only x and y.
+    double searchYShift = 0.0;
 
 private:
     float next() {
@@ -65,10 +68,12 @@ private:
         scores.pop_front();
         return s;
     }
-    static FitLine shifted(const FitLine& line, double dLon) {
+    static FitLine shifted(const FitLine& line, double dLon, double dY = 0.0) {
         FitLine out = line;
         out.lonA += dLon;
         out.lonB += dLon;
+        out.yA += dY;
+        out.yB += dY;
         return out;
     }
     static std::string num(float v) {

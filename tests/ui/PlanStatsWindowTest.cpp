@@ -1,5 +1,6 @@
 // The "Plan Stats" window in a GUI context without a window system: where it
-// first opens, its size, and its "Close" button clearing showStats.
+// first opens, its size, its "Close" button clearing showStats, and the
+// areas recomputed once an edited plan has settled.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,9 @@
 
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
+#include "coverage/CoverageGrid.hpp"
+#include "coverage/PlanReport.hpp"
+#include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 #include "ui/PlanStatsWindow.hpp"
 
@@ -32,7 +36,7 @@ protected:
 
     void frame() {
         ImGui::NewFrame();
-        if (app.showStats) drawPlanStatsWindow(app, planner, firstShow);
+        if (app.showStats) drawPlanStatsWindow(app, planner, state, now);
         ImGui::Render();
     }
 
@@ -41,13 +45,14 @@ protected:
     NullTextureSink sink;
     PlannerState planner;
     AppState app;
-    bool firstShow = true;
+    PlanStatsWindowState state;
+    double now = 0.0;
 };
 
 TEST_F(PlanStatsWindowTest, OpensAtFourTenthsOfTheDisplayAndCloses) {
     app.showStats = true;
     frame();
-    EXPECT_FALSE(firstShow);
+    EXPECT_FALSE(state.firstShow);
     ImGuiWindow* window = ImGui::FindWindowByName("Plan Stats");
     ASSERT_NE(window, nullptr);
     EXPECT_FLOAT_EQ(window->Pos.x, 760.0f);
@@ -80,6 +85,37 @@ TEST_F(PlanStatsWindowTest, ClicksBesideTheButtonKeepItOpen) {
     io.MouseDown[0] = false;
     frame();
     EXPECT_TRUE(app.showStats);
+}
+
+TEST_F(PlanStatsWindowTest, AreasAreRecomputedOnceAnEditedPlanHasSettled) {
+    struct Step {
+        double now;         // seconds
+        bool edit;          // a waypoint is added before the frame
+        bool expectDirty;   // the frame asks for the areas
+    };
+    const Step steps[] = {
+        {1.0, false, false}, {2.0, true, false},  {2.3, false, false}, {2.4, true, false},
+        {2.8, false, false}, {3.0, false, true},  {4.0, false, false}, {9.0, false, false},
+    };
+    // "Stats" opens the window and computes the areas, as the frame does.
+    app.showStats = true;
+    planner.computePlanStatistics();
+    double lon = 10.0;
+    for (const Step& s : steps) {
+        if (s.edit) planner.plan->addWaypoint(lon += 0.5, 0.0, 0.0, 9.0f, 4.0f);
+        now = s.now;
+        frame();
+        EXPECT_EQ(app.statsDirty, s.expectDirty) << "at " << s.now;
+        // The frame's map pass computes what was asked for.
+        if (app.statsDirty) {
+            planner.computePlanStatistics();
+            app.statsDirty = false;
+        }
+    }
+    const std::vector<std::string> lines =
+        planStatsWindowLines(PlanStatistics{}, PlanTotals{}, 1000.0f, true);
+    ASSERT_GT(lines.size(), 5u);
+    EXPECT_EQ(lines[5], kAreasUpdatingLine) << "under the four areas";
 }
 
 }  // namespace
