@@ -7,6 +7,7 @@
 // no vertex is repeated. The polygon owns its vertices.
 
 #include <ostream>
+#include <vector>
 
 #include "area/PolygonVertex.hpp"
 
@@ -40,6 +41,13 @@ public:
     // The vertex after first becomes first, which chooses the edge the next
     // fill starts on; current is kept.
     void rotateFirstVertex();
+    // Removes the current vertex; its predecessor becomes current (none
+    // when the ring becomes empty). False when there is no current vertex.
+    bool deleteCurrentVertex();
+    // Replaces the ring by `ring` (heap vertices in ring order from first,
+    // links unset), which the polygon takes over; current is an index into
+    // it, -1 for none. The fill state is left to the caller.
+    void adoptVertices(const std::vector<PolygonVertex*>& ring, int current);
 
     // ---- Fill geometry (map units) ----
     // Rebuilds every vertex's edge direction, normal and length, farReach

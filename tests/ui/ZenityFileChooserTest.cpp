@@ -38,7 +38,7 @@ TEST(ZenityFileChooser, ChosenPathCancelAndFailure) {
         ASSERT_EQ(chmod(dir.file("zenity").c_str(), 0755), 0);
         ZenityFileChooser chooser(dir.file("zenity"));
         EXPECT_EQ(chooser.saveFile({"CSV", "*.csv"}), c.expected) << c.body;
-        EXPECT_EQ(dir.read("args"), "--file-selection --save --file-filter=CSV | *.csv\n");
+        EXPECT_EQ(dir.read("args"), "--file-selection --save --file-filter=CSV | *.csv --title=Save file\n");
     }
     ZenityFileChooser missing(dir.file("no-such-program"));
     EXPECT_EQ(missing.openFile({"CSV", "*.csv"}), "");
