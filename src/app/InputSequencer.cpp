@@ -16,12 +16,13 @@ bool InputSequencer::mustWait(const InputEvent& e) const {
         case InputEvent::Kind::Key:
         case InputEvent::Kind::Special:
             // After a press the GUI decides, in the next frame, whether a
-            // text field has the keyboard; a key pressed twice in one frame
-            // would count once.
-            return pressFrame_ == frame_ || keyDownFrame_[static_cast<std::size_t>(keyIndex(e))] == frame_;
+            // text field has the keyboard. A key that went up or down in this
+            // frame waits too: the GUI sees only the state at the frame, so
+            // a release and the next press together would count as no press.
+            return pressFrame_ == frame_ || keyFrame_[static_cast<std::size_t>(keyIndex(e))] == frame_;
         case InputEvent::Kind::KeyUp:
         case InputEvent::Kind::SpecialUp:
-            return keyDownFrame_[static_cast<std::size_t>(keyIndex(e))] == frame_;
+            return keyFrame_[static_cast<std::size_t>(keyIndex(e))] == frame_;
         case InputEvent::Kind::Motion:
         case InputEvent::Kind::PassiveMotion:
         case InputEvent::Kind::Wheel:
@@ -38,7 +39,9 @@ void InputSequencer::carryOut(const InputEvent& e) {
             break;
         case InputEvent::Kind::Key:
         case InputEvent::Kind::Special:
-            keyDownFrame_[static_cast<std::size_t>(keyIndex(e))] = frame_;
+        case InputEvent::Kind::KeyUp:
+        case InputEvent::Kind::SpecialUp:
+            keyFrame_[static_cast<std::size_t>(keyIndex(e))] = frame_;
             break;
         default:
             break;

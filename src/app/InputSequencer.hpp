@@ -30,7 +30,7 @@ public:
     using Dispatch = std::function<void(const InputEvent&)>;
 
     explicit InputSequencer(Dispatch dispatch) : dispatch_(std::move(dispatch)) {
-        keyDownFrame_.fill(-1);
+        keyFrame_.fill(-1);
         buttonFrame_.fill(-1);
     }
 
@@ -54,7 +54,7 @@ private:
     std::deque<InputEvent> queue_;
     long frame_ = 0;
     long pressFrame_ = -1;
-    std::array<long, kKeys> keyDownFrame_{};
+    std::array<long, kKeys> keyFrame_{};
     std::array<long, kButtons> buttonFrame_{};
     bool draining_ = false;
 };
