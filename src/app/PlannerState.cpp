@@ -126,27 +126,27 @@ void PlannerState::beginEdit(const char* label) { history_->record(label); }
 
 void PlannerState::beginMergedEdit(const char* label) { history_->record(label, true); }
 
-bool PlannerState::undo() {
-    const std::string label = history_->undoLabel();
-    if (!history_->undo()) {
-        std::cerr << "Nothing to undo\n";
+namespace {
+
+// One undo or redo, told on standard error.
+bool stepHistory(EditHistory& history, bool back, int& editHold) {
+    const std::string label = back ? history.undoLabel() : history.redoLabel();
+    if (!(back ? history.undo() : history.redo())) {
+        std::cerr << (back ? "Nothing to undo\n" : "Nothing to redo\n");
         return false;
     }
-    editHold = kHoldNone;
-    std::cerr << "Undone: " << label << "\n";
+    // The held point may be gone or another one: a move or delete needs a
+    // new pick.
+    editHold = PlannerState::kHoldNone;
+    std::cerr << (back ? "Undone: " : "Redone: ") << label << "\n";
     return true;
 }
 
-bool PlannerState::redo() {
-    const std::string label = history_->redoLabel();
-    if (!history_->redo()) {
-        std::cerr << "Nothing to redo\n";
-        return false;
-    }
-    editHold = kHoldNone;
-    std::cerr << "Redone: " << label << "\n";
-    return true;
-}
+}  // namespace
+
+bool PlannerState::undo() { return stepHistory(*history_, true, editHold); }
+
+bool PlannerState::redo() { return stepHistory(*history_, false, editHold); }
 
 void PlannerState::deleteTrack() {
     beginEdit("Delete Track");

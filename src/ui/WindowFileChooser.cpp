@@ -18,6 +18,16 @@ namespace {
 using Answer = WindowFileChooser::Answer;
 
 
+// The last button of a dialog, which Escape presses too, and its end.
+Answer endDialog(const char* cancelLabel, Answer answer) {
+    ImGui::SameLine();
+    if (ImGui::Button(cancelLabel, ImVec2(100.0f, 0.0f))) answer = Answer::Cancelled;
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) answer = Answer::Cancelled;
+    if (answer != Answer::Open) ImGui::CloseCurrentPopup();
+    ImGui::EndPopup();
+    return answer;
+}
+
 struct Dialog {
     Dialog(bool saving, const FileFilter& f) : save(saving), filter(f), folder(".", f.pattern) {}
 
@@ -112,12 +122,7 @@ struct Dialog {
         }
         if (!folder.message().empty()) ImGui::TextUnformatted(folder.message().c_str());
         if (ImGui::Button(save ? "Save" : "Open", ImVec2(100.0f, 0.0f))) answer = confirm();
-        ImGui::SameLine();
-        if (ImGui::Button("Cancel", ImVec2(100.0f, 0.0f))) answer = Answer::Cancelled;
-        if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) answer = Answer::Cancelled;
-        if (answer != Answer::Open) ImGui::CloseCurrentPopup();
-        ImGui::EndPopup();
-        return answer;
+        return endDialog("Cancel", answer);
     }
 
     std::string selectedFolder;
@@ -144,12 +149,7 @@ struct ReplaceQuestion {
         ImGui::TextUnformatted(files.size() == 1 ? "Replace it?" : "Replace them?");
         Answer answer = Answer::Open;
         if (ImGui::Button("Replace", ImVec2(100.0f, 0.0f))) answer = Answer::Chosen;
-        ImGui::SameLine();
-        if (ImGui::Button("Keep", ImVec2(100.0f, 0.0f))) answer = Answer::Cancelled;
-        if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) answer = Answer::Cancelled;
-        if (answer != Answer::Open) ImGui::CloseCurrentPopup();
-        ImGui::EndPopup();
-        return answer;
+        return endDialog("Keep", answer);
     }
 };
 

@@ -27,6 +27,9 @@ here=$PWD
 
 # ---- the world: generated once, then copied for each run -------------------
 world_cache=${SOAK_WORLD:-$here/soak-world}
+# The sanitizer build borrows the world the normal build generated.
+[ -f "$world_cache/config.txt" ] || [ ! -f "$src/build/tests/soak-world/config.txt" ] ||
+  world_cache="$src/build/tests/soak-world"
 if [ ! -f "$world_cache/config.txt" ]; then
   gen="$(dirname "$exe")/tools/worldgen/tessarin-worldgen"
   [ -x "$gen" ] || fail "no world generator at $gen"
