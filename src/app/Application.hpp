@@ -7,6 +7,7 @@
 
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
+#include "app/RecoveryWriter.hpp"
 #include "app/StartView.hpp"
 #include "app/Stopwatch.hpp"
 #include "earth/TextureSink.hpp"
@@ -27,6 +28,8 @@ struct Application {
     std::unique_ptr<TextureSink> sink;
     TextureStore* textures = nullptr;   // built at start-up, never freed
     std::unique_ptr<PlannerState> planner;
+    // Writes plan and polygon after every change (built with the planner).
+    std::unique_ptr<RecoveryWriter> recovery;
     InputHandler* input = nullptr;      // built at start-up, never freed
     FrameCycle* frames = nullptr;       // built at start-up, never freed
 };

@@ -4,6 +4,11 @@
 #include <backends/imgui_impl_glut.h>
 #include <backends/imgui_impl_opengl2.h>
 #include <imgui.h>
+#include <imgui_internal.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <cstring>
@@ -13,6 +18,8 @@
 #include "app/Application.hpp"
 #include "app/FrameCycle.hpp"
 #include "app/InputHandler.hpp"
+#include "app/InputSequencer.hpp"
+#include "app/RecoveryWriter.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "coverage/GlCaptureTarget.hpp"
 #include "render/GlTextureSink.hpp"
@@ -33,82 +40,77 @@ static_assert(input::kLeftButton == GLUT_LEFT_BUTTON && input::kButtonDown == GL
               input::kButtonUp == GLUT_UP && input::kKeyLeft == GLUT_KEY_LEFT && input::kKeyUp == GLUT_KEY_UP &&
               input::kKeyRight == GLUT_KEY_RIGHT && input::kKeyDown == GLUT_KEY_DOWN);
 
-// This GUI version samples buttons and keys once a frame: a press and its
-// release that arrive between two frames (a quick tap, a click under load,
-// xdotool) would never be seen. A release that comes in the frame of its
-// press is therefore held back until that frame has been built.
-class GuiInputLatch {
-public:
-    void mouse(int button, int state, int x, int y) {
-        if (button < 0 || button >= kButtons) {
-            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
-            return;
-        }
-        if (state == GLUT_DOWN) {
-            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
-            mouseDownFrame_[button] = frame_;
-        } else if (mouseDownFrame_[button] == frame_) {
-            deferredMouse_[button] = true;
-        } else {
-            ImGui_ImplGLUT_MouseFunc(button, state, x, y);
-        }
-    }
-    void keyDown(unsigned char key, int x, int y) {
-        ImGui_ImplGLUT_KeyboardFunc(key, x, y);
-        keyDownFrame_[key] = frame_;
-    }
-    void keyUp(unsigned char key, int x, int y) {
-        if (keyDownFrame_[key] == frame_) {
-            deferredKey_[key] = true;
-        } else {
-            ImGui_ImplGLUT_KeyboardUpFunc(key, x, y);
-        }
-    }
-    // Called once a frame has been built: the held-back releases take effect
-    // for the next one.
-    void frameDone() {
-        ++frame_;
-        ImGuiIO& io = ImGui::GetIO();
-        for (int b = 0; b < kButtons; ++b) {
-            if (deferredMouse_[b]) io.MouseDown[b] = false;
-            deferredMouse_[b] = false;
-        }
-        for (int k = 0; k < 256; ++k) {
-            if (!deferredKey_[k]) continue;
-            deferredKey_[k] = false;
-            // The key states the back-end sets for a character: control
-            // letters arrive as 1..26, and letters stand for both cases.
-            io.KeysDown[k] = false;
-            if (k >= 1 && k <= 26) io.KeysDown[k - 1 + 'a'] = io.KeysDown[k - 1 + 'A'] = false;
-            if (k >= 'a' && k <= 'z') io.KeysDown[k - 'a' + 'A'] = false;
-            if (k >= 'A' && k <= 'Z') io.KeysDown[k - 'A' + 'a'] = false;
-        }
-    }
+// The GLUT back-end's bookkeeping of keys and modifiers, done here: queued
+// events are carried out outside GLUT's callbacks, where the modifiers can
+// no longer be asked for, so each event carries its own.
+void setGuiModifiers(int modifiers) {
+    ImGuiIO& io = ImGui::GetIO();
+    io.KeyCtrl = (modifiers & GLUT_ACTIVE_CTRL) != 0;
+    io.KeyShift = (modifiers & GLUT_ACTIVE_SHIFT) != 0;
+    io.KeyAlt = (modifiers & GLUT_ACTIVE_ALT) != 0;
+}
 
-private:
-    static constexpr int kButtons = 3;
-    long frame_ = 0;
-    long mouseDownFrame_[kButtons] = {-1, -1, -1};
-    bool deferredMouse_[kButtons] = {};
-    long keyDownFrame_[256] = {};
-    bool deferredKey_[256] = {};
-};
+void setGuiKey(unsigned char c, bool down) {
+    ImGuiIO& io = ImGui::GetIO();
+    // Control letters arrive as 1..26, and letters stand for both cases.
+    io.KeysDown[c] = down;
+    if (c >= 1 && c <= 26) io.KeysDown[c - 1 + 'a'] = io.KeysDown[c - 1 + 'A'] = down;
+    if (c >= 'a' && c <= 'z') io.KeysDown[c - 'a' + 'A'] = down;
+    if (c >= 'A' && c <= 'Z') io.KeysDown[c - 'A' + 'a'] = down;
+}
 
-GuiInputLatch guiInput;
+void guiKeyDown(unsigned char c, int modifiers) {
+    if (c >= 32) ImGui::GetIO().AddInputCharacter(c);
+    setGuiKey(c, true);
+    setGuiModifiers(modifiers);
+}
+
+void guiKeyUp(unsigned char c, int modifiers) {
+    setGuiKey(c, false);
+    setGuiModifiers(modifiers);
+}
+
+void guiSpecial(int key, bool down, int modifiers) {
+    ImGuiIO& io = ImGui::GetIO();
+    if (key >= 0 && key + 256 < IM_ARRAYSIZE(io.KeysDown)) io.KeysDown[key + 256] = down;
+    setGuiModifiers(modifiers);
+}
+
+// The keyboard belongs to the GUI only while one of its text fields is being
+// edited (the user clicked into it); otherwise every key is a map command,
+// Tab included, however recently a GUI window was clicked.
+bool textFieldActive() {
+    const ImGuiContext* g = ImGui::GetCurrentContext();
+    return g != nullptr && g->ActiveId != 0 && g->ActiveId == g->InputTextState.ID;
+}
+
+// While a dialog drawn in the window is open, events reach only the GUI.
+bool modalDialog = false;
+int eventModifiers = 0;
+
+void carryOut(const InputEvent& e);
+
+InputSequencer sequencer(carryOut);
 
 class GlutShellActions : public ShellActions {
 public:
-    void exitProgram(int status) override { std::exit(status); }
-    bool guiTakesKey(unsigned char key, int x, int y) override {
-        guiInput.keyDown(key, x, y);
-        return ImGui::GetIO().WantCaptureKeyboard;
+    void exitProgram(int status) override {
+        // Whatever changed since the last frame is kept before leaving.
+        if (theApp->recovery) theApp->recovery->update();
+        std::exit(status);
     }
-    bool guiTakesSpecialKey(int key, int x, int y) override {
-        ImGui_ImplGLUT_SpecialFunc(key, x, y);
-        return ImGui::GetIO().WantCaptureKeyboard;
+    bool guiTakesKey(unsigned char key, int, int) override {
+        if (!textFieldActive()) return false;
+        guiKeyDown(key, eventModifiers);
+        return true;
+    }
+    bool guiTakesSpecialKey(int key, int, int) override {
+        if (!textFieldActive()) return false;
+        guiSpecial(key, true, eventModifiers);
+        return true;
     }
     bool guiTakesMouseButton(int button, int state, int x, int y) override {
-        guiInput.mouse(button, state, x, y);
+        ImGui_ImplGLUT_MouseFunc(button, state, x, y);
         return ImGui::GetIO().WantCaptureMouse;
     }
     bool guiTakesMotion(int x, int y) override {
@@ -124,6 +126,28 @@ public:
     }
     void setPixelProjection() override { tessarin::setPixelProjection(theApp->app); }
     std::istream& consoleInput() override { return std::cin; }
+    // Key s must not stop the window while the user types: only what the
+    // console has already delivered is read.
+    bool readConsoleAvailable(std::string& text) override {
+        if (consoleEnded_) return false;
+        for (;;) {
+            pollfd p{STDIN_FILENO, POLLIN, 0};
+            if (poll(&p, 1, 0) <= 0 || (p.revents & (POLLIN | POLLHUP)) == 0) return true;
+            char buffer[512];
+            const ssize_t n = read(STDIN_FILENO, buffer, sizeof buffer);
+            if (n > 0) {
+                text.append(buffer, static_cast<std::size_t>(n));
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            consoleEnded_ = true;
+            return false;
+        }
+    }
+    bool shiftHeld() override { return (eventModifiers & GLUT_ACTIVE_SHIFT) != 0; }
+
+private:
+    bool consoleEnded_ = false;
 };
 
 // The menu's pointer shapes and busy screen.
@@ -132,6 +156,8 @@ public:
     explicit GlutMenuShell(ShellActions& actions) : actions_(actions) {}
     void setPointer(PointerShape shape) override { actions_.setPointer(shape); }
     void showBusyScreen() override { theApp->textures->drawBusyScreen(theApp->app); }
+    bool recoveryOffered() override { return theApp->recovery && theApp->recovery->offered(); }
+    bool recoverUnsavedWork() override { return theApp->recovery && theApp->recovery->recover(); }
 
 private:
     ShellActions& actions_;
@@ -140,13 +166,6 @@ private:
 int rightButtonMenu = 0;
 
 void onDisplay();
-void onKeyboard(unsigned char key, int x, int y);
-void onGuiKeyboard(unsigned char key, int x, int y);
-void onGuiMouse(int button, int state, int x, int y);
-void onSpecial(int key, int x, int y);
-void onMouse(int button, int state, int x, int y);
-void onMotion(int x, int y);
-void onWheel(int wheel, int direction, int x, int y);
 
 void noDisplay() {}
 
@@ -154,66 +173,109 @@ void noDisplay() {}
 // the dialog draws the frames itself.
 void setModal(bool modal) {
     glutSetMenu(rightButtonMenu);
+    modalDialog = modal;
     if (modal) {
         glutDetachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(noDisplay);
         glutIdleFunc(nullptr);
-        glutKeyboardFunc(onGuiKeyboard);
-        glutSpecialFunc(ImGui_ImplGLUT_SpecialFunc);
-        glutMouseFunc(onGuiMouse);
-        glutMotionFunc(ImGui_ImplGLUT_MotionFunc);
-        glutMouseWheelFunc(ImGui_ImplGLUT_MouseWheelFunc);
     } else {
         glutAttachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(onDisplay);
         glutIdleFunc(onDisplay);
-        glutKeyboardFunc(onKeyboard);
-        glutSpecialFunc(onSpecial);
-        glutMouseFunc(onMouse);
-        glutMotionFunc(onMotion);
-        glutMouseWheelFunc(onWheel);
     }
 }
 
 // The desktop's chooser when zenity is installed, else the one drawn in the
-// window; TESSARIN_FILE_CHOOSER=window forces the latter (tests drive it).
+// window, which also stands in when zenity fails; TESSARIN_FILE_CHOOSER=window
+// forces the latter (tests drive it).
 std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
-    const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
-    const bool window = forced != nullptr && std::strcmp(forced, "window") == 0;
-    if (!window) {
-        const std::string zenity = ZenityFileChooser::findProgram();
-        if (!zenity.empty()) return std::make_unique<ZenityFileChooser>(zenity);
-    }
     WindowFileChooser::Host host;
     host.setModal = setModal;
     host.drawBehind = [&a] { a.frames->drawScene(); };
-    host.frameDone = [] { guiInput.frameDone(); };
-    return std::make_unique<WindowFileChooser>(host);
+    host.frameDone = [] { sequencer.frameDone(); };
+    auto window = std::make_unique<WindowFileChooser>(host);
+    const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
+    if (forced == nullptr || std::strcmp(forced, "window") != 0) {
+        const std::string zenity = ZenityFileChooser::findProgram();
+        if (!zenity.empty()) return std::make_unique<ZenityFileChooser>(zenity, std::move(window));
+    }
+    return window;
 }
 
-// ---- Callbacks: each event is offered to the GUI first and dropped when the
-// GUI wants it.
+// ---- Callbacks: every event goes through the sequencer, which carries it
+// out at once or after the next frame.
+
+void carryOut(const InputEvent& e) {
+    eventModifiers = e.modifiers;
+    InputHandler& input = *theApp->input;
+    using Kind = InputEvent::Kind;
+    switch (e.kind) {
+        case Kind::Key:
+            if (modalDialog) {
+                guiKeyDown(static_cast<unsigned char>(e.code), e.modifiers);
+            } else {
+                input.keyboard(static_cast<unsigned char>(e.code), e.x, e.y);
+            }
+            break;
+        case Kind::KeyUp: guiKeyUp(static_cast<unsigned char>(e.code), e.modifiers); break;
+        case Kind::Special:
+            if (modalDialog) {
+                guiSpecial(e.code, true, e.modifiers);
+            } else {
+                input.special(e.code, e.x, e.y);
+            }
+            break;
+        case Kind::SpecialUp: guiSpecial(e.code, false, e.modifiers); break;
+        case Kind::Button:
+            if (modalDialog) {
+                ImGui_ImplGLUT_MouseFunc(e.code, e.state, e.x, e.y);
+            } else {
+                input.mouse(e.code, e.state, e.x, e.y);
+            }
+            break;
+        case Kind::Motion:
+            if (modalDialog) {
+                ImGui_ImplGLUT_MotionFunc(e.x, e.y);
+            } else {
+                input.motion(e.x, e.y);
+            }
+            break;
+        case Kind::PassiveMotion: ImGui_ImplGLUT_MotionFunc(e.x, e.y); break;
+        case Kind::Wheel:
+            if (modalDialog) {
+                ImGui_ImplGLUT_MouseWheelFunc(e.code, e.state, e.x, e.y);
+            } else {
+                input.wheel(e.code, e.state, e.x, e.y);
+            }
+            break;
+    }
+}
+
+void post(InputEvent::Kind kind, int code, int state, int x, int y, int modifiers) {
+    sequencer.post(InputEvent{kind, code, state, x, y, modifiers});
+}
 
 void onDisplay() {
     frame(*theApp);
-    guiInput.frameDone();
+    sequencer.frameDone();
+    theApp->input->pollConsole();
+    theApp->recovery->update();
 }
-
-void onKeyboardUp(unsigned char key, int x, int y) { guiInput.keyUp(key, x, y); }
-void onGuiKeyboard(unsigned char key, int x, int y) { guiInput.keyDown(key, x, y); }
-void onGuiMouse(int button, int state, int x, int y) { guiInput.mouse(button, state, x, y); }
 
 void onReshape(int width, int height) { reshape(*theApp, width, height); }
 
-void onKeyboard(unsigned char key, int x, int y) { theApp->input->keyboard(key, x, y); }
-
-void onSpecial(int key, int x, int y) { theApp->input->special(key, x, y); }
-
-void onMouse(int button, int state, int x, int y) { theApp->input->mouse(button, state, x, y); }
-
-void onMotion(int x, int y) { theApp->input->motion(x, y); }
-
-void onWheel(int wheel, int direction, int x, int y) { theApp->input->wheel(wheel, direction, x, y); }
+void onKeyboard(unsigned char key, int x, int y) { post(InputEvent::Kind::Key, key, 0, x, y, glutGetModifiers()); }
+void onKeyboardUp(unsigned char key, int x, int y) {
+    post(InputEvent::Kind::KeyUp, key, 0, x, y, glutGetModifiers());
+}
+void onSpecial(int key, int x, int y) { post(InputEvent::Kind::Special, key, 0, x, y, glutGetModifiers()); }
+void onSpecialUp(int key, int x, int y) { post(InputEvent::Kind::SpecialUp, key, 0, x, y, glutGetModifiers()); }
+void onMouse(int button, int state, int x, int y) {
+    post(InputEvent::Kind::Button, button, state, x, y, glutGetModifiers());
+}
+void onMotion(int x, int y) { post(InputEvent::Kind::Motion, 0, 0, x, y, 0); }
+void onPassiveMotion(int x, int y) { post(InputEvent::Kind::PassiveMotion, 0, 0, x, y, 0); }
+void onWheel(int wheel, int direction, int x, int y) { post(InputEvent::Kind::Wheel, wheel, direction, x, y, 0); }
 
 void onMenu(int entry) { theApp->input->menu(entry); }
 
@@ -244,6 +306,8 @@ int runShell(Application& a, int argc, char** argv) {
     a.planner = std::make_unique<PlannerState>(out, *a.sink);
     a.planner->windowWidth = a.app.windowWidth;
     a.planner->windowHeight = a.app.windowHeight;
+    a.recovery = std::make_unique<RecoveryWriter>(*a.planner, "recovery");
+    a.recovery->offerLastSession();
 
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -313,9 +377,9 @@ int runShell(Application& a, int argc, char** argv) {
     style.Alpha = 1.0f;
     style.Colors[ImGuiCol_WindowBg].w = 1.0f;
     ImGui_ImplGLUT_Init();
-    glutPassiveMotionFunc(ImGui_ImplGLUT_MotionFunc);
+    glutPassiveMotionFunc(onPassiveMotion);
     glutKeyboardUpFunc(onKeyboardUp);
-    glutSpecialUpFunc(ImGui_ImplGLUT_SpecialUpFunc);
+    glutSpecialUpFunc(onSpecialUp);
     ImGui_ImplOpenGL2_Init();
 
     glutMainLoop();

@@ -1,5 +1,6 @@
 #include "app/InputHandler.hpp"
 
+#include <algorithm>
 #include <cctype>
 #include <istream>
 #include <ostream>
@@ -19,7 +20,16 @@ constexpr double kArrowStep = 12.5;
 
 bool inMap(ViewMode m) { return m == Map || m == Pan; }
 
+bool polygonMode(EditMode m) { return m == AddPolygonPoint || m == PickPolygonPoint || m == MovePolygonPoint; }
+
 }  // namespace
+
+bool ShellActions::readConsoleAvailable(std::string& text) {
+    std::istream& in = consoleInput();
+    char c = 0;
+    while (in.get(c)) text.push_back(c);
+    return false;
+}
 
 InputHandler::InputHandler(AppState& app, PlannerState& planner, Stopwatch& stopwatch, ShellActions& shell)
     : app_(app), planner_(planner), stopwatch_(stopwatch), shell_(shell) {}
@@ -47,11 +57,23 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
     switch (key) {
         case input::kTab:
             out << "TAB \n";
-            planner_.polygon->rotateFirstVertex();
+            planner_.rotatePolygon();
             break;
         case input::kEscape:
             app_.editMode = Idle;
+            // Esc is the way out of a suspended map as well.
+            if (app_.viewMode == Suspended) app_.viewMode = Map;
             shell_.setPointer(PointerShape::LeftArrow);
+            break;
+        case input::kCtrlZ:
+            if (shell_.shiftHeld()) {
+                planner_.redo();
+            } else {
+                planner_.undo();
+            }
+            break;
+        case input::kCtrlY:
+            planner_.redo();
             break;
         case ',':
             app_.zoom = static_cast<float>(app_.zoom / 1.2);
@@ -113,7 +135,8 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
             break;
         case 's':
             out << "Enter file Name: " << std::flush;
-            readWord(shell_.consoleInput(), fileName_, kFileNameChars);
+            awaitingWord_ = true;
+            pollConsole();
             break;
         case 't':
             // The runs capture each plan's coverage in window pixels.
@@ -123,18 +146,48 @@ void InputHandler::keyboard(unsigned char key, int x, int y) {
         case 'x':
             planner_.reportPathOverlap();
             break;
-        case input::kDelete: {
-            out << "DELETE \n";
-            // The delete action reads no map y, but editAction records it as
-            // the pick position: give it the picked point's own so the pick
-            // marker stays where it was.
-            double scratchY = PlannerState::mapY(app_.pickedLat);
-            planner_.editAction(DeleteWaypoint, app_.pickedLon, scratchY, app_.pickedLat, app_.zoom);
+        case input::kDelete:
+            deleteKey();
             break;
-        }
         default:
             break;
     }
+}
+
+void InputHandler::deleteKey() {
+    planner_.out() << "DELETE \n";
+    if (polygonMode(app_.editMode)) {
+        // Drawing or editing the polygon: the key takes its current vertex,
+        // never a waypoint the user is not looking at.
+        if (planner_.deletePolygonVertex()) planner_.editHold = PlannerState::kHoldNone;
+        return;
+    }
+    if (app_.editMode == PickWaypoint && app_.editorVisible && !planner_.plan->empty()) {
+        // The point editor shows the current waypoint: that is the one meant.
+        planner_.deleteCurrentWaypoint();
+        return;
+    }
+    // The delete action reads no map y, but editAction records it as the
+    // pick position: give it the picked point's own so the pick marker stays
+    // where it was.
+    double scratchY = PlannerState::mapY(app_.pickedLat);
+    planner_.editAction(DeleteWaypoint, app_.pickedLon, scratchY, app_.pickedLat, app_.zoom);
+}
+
+void InputHandler::pollConsole() {
+    if (!awaitingWord_) return;
+    if (!consoleEnded_) consoleEnded_ = !shell_.readConsoleAvailable(consoleText_);
+    std::size_t start = 0;
+    while (start < consoleText_.size() && std::isspace(static_cast<unsigned char>(consoleText_[start]))) ++start;
+    std::size_t end = start;
+    while (end < consoleText_.size() && !std::isspace(static_cast<unsigned char>(consoleText_[end]))) ++end;
+    const bool complete = end < consoleText_.size() || consoleEnded_;
+    if (!complete) return;
+    // The word is bounded: whatever a user types beyond the bound is taken
+    // with the word so it is not read as the next one.
+    fileName_ = consoleText_.substr(start, std::min<std::size_t>(end - start, kFileNameChars));
+    consoleText_.erase(0, end);
+    awaitingWord_ = false;
 }
 
 void InputHandler::special(int key, int x, int y) {

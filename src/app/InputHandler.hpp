@@ -30,6 +30,8 @@ inline constexpr int kKeyLeft = 100;
 inline constexpr int kKeyUp = 101;
 inline constexpr int kKeyRight = 102;
 inline constexpr int kKeyDown = 103;
+inline constexpr unsigned char kCtrlY = 25;
+inline constexpr unsigned char kCtrlZ = 26;
 inline constexpr unsigned char kTab = 9;
 inline constexpr unsigned char kEscape = 27;
 inline constexpr unsigned char kDelete = 127;
@@ -54,6 +56,12 @@ public:
     virtual void setPixelProjection() = 0;
     // Where the console's typed words come from.
     virtual std::istream& consoleInput() = 0;
+    // Appends to text what the console has typed so far, without waiting;
+    // false once the console's input has ended. By default the whole of
+    // consoleInput(), which then counts as ended.
+    virtual bool readConsoleAvailable(std::string& text);
+    // Whether Shift was held with the key being handled.
+    virtual bool shiftHeld() { return false; }
 };
 
 class InputHandler {
@@ -71,6 +79,10 @@ public:
     void motion(int x, int y);
     void wheel(int wheel, int direction, int x, int y);
     void menu(int entry);
+    // Key s waits for its word without stopping the window: the shell calls
+    // this every frame, and the word is taken once it has been typed.
+    void pollConsole();
+    bool awaitingWord() const { return awaitingWord_; }
 
     // The word read by the last key s ("" when input ended first).
     const std::string& lastFileName() const { return fileName_; }
@@ -85,12 +97,16 @@ private:
     void release(int x, int y);
     // Moves the held waypoint or polygon vertex to the pointer.
     void dragPoint(EditMode moveMode, int x, int y);
+    void deleteKey();
 
     AppState& app_;
     PlannerState& planner_;
     Stopwatch& stopwatch_;
     ShellActions& shell_;
     std::string fileName_;
+    bool awaitingWord_ = false;
+    std::string consoleText_;  // typed but not yet taken
+    bool consoleEnded_ = false;
 };
 
 }  // namespace tessarin

@@ -1,5 +1,9 @@
 #include "app/PlannerState.hpp"
 
+#include <iostream>
+
+#include "app/EditHistory.hpp"
+#include "app/PlanSnapshot.hpp"
 #include "area/EdgeOverlapCheck.hpp"
 #include "area/PolygonFile.hpp"
 #include "area/PolygonFill.hpp"
@@ -25,6 +29,7 @@ PlannerState::PlannerState(std::ostream& out, TextureSink& sink, std::string roo
     coverage = std::make_unique<CoverageGrid>(tiles, *plan, *polygon, out_);
     transit = std::make_unique<TransitPlanner>(tiles, *plan, *coverage, out_, config.boatSpeed,
                                                config.depthMultiplier);
+    history_ = std::make_unique<EditHistory>(*plan, *polygon);
 }
 
 PlannerState::~PlannerState() = default;
@@ -42,6 +47,7 @@ void PlannerState::addWaypointAt(float x, float y) { transit->addWaypointAt(x, y
 void PlannerState::addStartWaypointAt(bool atStart, float x, float y) { transit->addStartWaypointAt(atStart, x, y); }
 
 bool PlannerState::setWaypoint(double lat, double lon, float speed, float depthMultiplier) {
+    beginEdit("Enter");
     const double y = mapY(lat);
     const bool ok = plan->setCurrent(lon, y, lat, speed, depthMultiplier);
     if (ok) plan->generateSwaths(false);
@@ -55,6 +61,7 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
     pickY = static_cast<float>(y);
     switch (action) {
         case 1:
+            beginEdit("Add waypoint");
             plan->addWaypoint(x, y, lat, config.boatSpeed, config.depthMultiplier);
             editHold = kHoldPoint;
             plan->generateSwaths(false);
@@ -75,15 +82,18 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
         }
         case 3:
             if (editHold != kHoldPoint) return false;
+            beginMergedEdit("Move waypoint");
             plan->moveCurrent(x, y, lat);
             return true;
         case 4:
             if (editHold == kHoldPoint) {
+                beginEdit("Delete waypoint");
                 plan->deleteCurrent();
                 plan->generateSwaths(true);
             }
             return false;
         case 5:
+            beginEdit("Add polygon point");
             polygon->addVertex(x, y, lat);
             polygon->printPolygon();
             return true;
@@ -97,6 +107,7 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
             return false;
         case 7:
             if (editHold != kHoldPoint) return false;
+            beginMergedEdit("Move polygon point");
             polygon->moveCurrentVertex(x, y, lat);
             return true;
         default:
@@ -106,6 +117,69 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
 
 void PlannerState::finishEdit(int action) {
     if (action == 3) plan->generateSwaths(false);
+    history_->closeGroup();
+}
+
+// ---- Edit history -----------------------------------------------------------
+
+void PlannerState::beginEdit(const char* label) { history_->record(label); }
+
+void PlannerState::beginMergedEdit(const char* label) { history_->record(label, true); }
+
+namespace {
+
+// One undo or redo, told on standard error.
+bool stepHistory(EditHistory& history, bool back, int& editHold) {
+    const std::string label = back ? history.undoLabel() : history.redoLabel();
+    if (!(back ? history.undo() : history.redo())) {
+        std::cerr << (back ? "Nothing to undo\n" : "Nothing to redo\n");
+        return false;
+    }
+    // The held point may be gone or another one: a move or delete needs a
+    // new pick.
+    editHold = PlannerState::kHoldNone;
+    std::cerr << (back ? "Undone: " : "Redone: ") << label << "\n";
+    return true;
+}
+
+}  // namespace
+
+bool PlannerState::undo() { return stepHistory(*history_, true, editHold); }
+
+bool PlannerState::redo() { return stepHistory(*history_, false, editHold); }
+
+void PlannerState::deleteTrack() {
+    beginEdit("Delete Track");
+    plan->clearPlan();
+}
+
+void PlannerState::deletePlan() {
+    beginEdit("Delete Plan");
+    plan->clearPlan();
+    coverage->clearPolygonCoverage();
+}
+
+void PlannerState::deletePolygon() {
+    beginEdit("Delete Polygon");
+    coverage->clearPolygonCoverage();
+}
+
+void PlannerState::rotatePolygon() {
+    beginEdit("Rotate polygon");
+    polygon->rotateFirstVertex();
+}
+
+bool PlannerState::deletePolygonVertex() {
+    beginEdit("Delete polygon point");
+    return polygon->deleteCurrentVertex();
+}
+
+bool PlannerState::deleteCurrentWaypoint() {
+    if (plan->empty()) return false;
+    beginEdit("Delete waypoint");
+    plan->deleteCurrent();
+    plan->generateSwaths(true);
+    return true;
 }
 
 // ---- Transits -------------------------------------------------------------------
@@ -127,9 +201,18 @@ void PlannerState::loadTilesAlongLine() {
                              transit->transitEndLon);
 }
 
-void PlannerState::planTransit(bool legMode, bool abut) { transit->planTransit(legMode, abut, progress()); }
+void PlannerState::planTransit(bool legMode, bool abut) {
+    beginEdit("Transit");
+    transit->planTransit(legMode, abut, progress()); }
 
-void PlannerState::writeTransitBenchmark() { transit->writeTransitBenchmark(root_ + "Transits.csv", progress()); }
+void PlannerState::writeTransitBenchmark() {
+    beginEdit("Benchmark");
+    // The runs replace the plan run after run; the user's plan comes back
+    // afterwards (their coverage stays, as after any capture).
+    const PlanSnapshot before = capturePlan(*plan, *polygon);
+    transit->writeTransitBenchmark(root_ + "Transits.csv", progress());
+    restorePlan(before, *plan, *polygon);
+}
 
 void PlannerState::reportPathOverlap() { tessarin::reportPathOverlap(*plan, tiles, out_); }
 
@@ -142,6 +225,7 @@ bool PlannerState::savePlanFiles(const std::string& path) {
     // left as it was.
     const bool planWritten = savePlan(*plan, path + ".csv", config.boatSpeed);
     const bool routeWritten = writeRouteFile(*plan, path + ".cvt");
+    if (planWritten) history_->markPlanClean();
     return planWritten && routeWritten;
 }
 
@@ -150,39 +234,52 @@ bool PlannerState::loadPlanFile(const std::string& path, float& meanLat, float& 
     // opens but holds no waypoint still leaves the plan with its turns.
     // Nothing added: the means stay as they were, so the caller does not
     // centre the view on 0 / 0.
+    beginEdit("Load plan");
     const int added = loadPlan(*plan, path, meanLat, meanLon);
     if (added < 0) return false;
     plan->generateSwaths(true);
+    history_->markPlanClean();
     return added > 0;
 }
 
 // ---- Polygon files ------------------------------------------------------------
 
 bool PlannerState::loadPolygonFile(const std::string& path) {
-    return tessarin::loadPolygonFile(path, *polygon, out_);
+    beginEdit("Load polygon");
+    const bool loaded = tessarin::loadPolygonFile(path, *polygon, out_);
+    if (loaded) history_->markPolygonClean();
+    return loaded;
 }
 
 bool PlannerState::savePolygonFile(const std::string& path) {
-    return tessarin::savePolygonFile(path, *polygon, out_);
+    const bool saved = tessarin::savePolygonFile(path, *polygon, out_);
+    if (saved) history_->markPolygonClean();
+    return saved;
 }
 
 void PlannerState::updatePolygonVertex(double lat, double lon) {
+    beginEdit("Enter");
     out_ << "UPDATE POLY " << lat;
     polygon->moveCurrentVertex(lon, mapY(lat), lat);
 }
 
 bool PlannerState::importShapefile(const std::string& path) {
-    return tessarin::importShapefile(path, *polygon, out_);
+    beginEdit("Load shapefile");
+    const bool loaded = tessarin::importShapefile(path, *polygon, out_);
+    if (loaded) history_->markPolygonClean();
+    return loaded;
 }
 
 // ---- Coverage fits --------------------------------------------------------------
 
 void PlannerState::fitCurrentLine() {
+    beginEdit("Line overlap");
     const GridCoverageLookup lookup(tiles, *coverage);
     EdgeFit(tiles, lookup, *plan, out_).fitCurrentLine(config.edgeOverlap);
 }
 
 void PlannerState::fillPolygon(bool extra) {
+    beginEdit("Fill");
     const GridCoverageLookup lookup(tiles, *coverage);
     PolygonFill(*polygon, *plan, tiles, *coverage, lookup, progress(), out_)
         .run(extra, FillSettings{config.boatSpeed, config.depthMultiplier, config.fillOverlap});

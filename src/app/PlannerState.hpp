@@ -19,6 +19,7 @@
 namespace tessarin {
 
 class CoverageGrid;
+class EditHistory;
 class SurveyPlan;
 class SurveyPolygon;
 class TransitPlanner;
@@ -52,6 +53,35 @@ public:
     bool editAction(int action, double& x, double& y, double& lat, float scale);
     // Called when the mouse button is released after an edit.
     void finishEdit(int action);
+
+    // ---- Edit history ----
+    // Every method that changes the plan or the polygon starts with
+    // beginEdit(label), before it changes anything: the plan and polygon as
+    // they are then become one undo step (dropped again if the method
+    // changes nothing). Coverage is not part of the history.
+    void beginEdit(const char* label);
+    // The moves of one drag make one step: successive calls with the same
+    // label merge until finishEdit or any other beginEdit.
+    void beginMergedEdit(const char* label);
+    // Put back the plan and polygon before the last change / the change
+    // last undone; false when there is none. Both print a console line.
+    bool undo();
+    bool redo();
+    EditHistory& history() { return *history_; }
+
+    // "Delete Track": the plan goes, the polygon stays.
+    void deleteTrack();
+    // "Delete Plan": plan and polygon (and the polygon's coverage marks).
+    void deletePlan();
+    // "Delete Polygon": the polygon and its coverage marks.
+    void deletePolygon();
+    // Tab: the vertex after the first becomes the first.
+    void rotatePolygon();
+    // Deletes the polygon's current vertex; false when there is none.
+    bool deletePolygonVertex();
+    // Deletes the plan's current waypoint whether or not a pick holds it
+    // (the point editor shows it); false when the plan is empty.
+    bool deleteCurrentWaypoint();
 
     // Transits (the start and end come from the last picked point).
     void setTransitStart();
@@ -108,6 +138,7 @@ private:
     std::string root_;
     ConsoleProgress consoleProgress_;
     ProgressSink* progress_ = &consoleProgress_;
+    std::unique_ptr<EditHistory> history_;
 
 public:
     Configuration config;

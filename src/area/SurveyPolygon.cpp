@@ -122,6 +122,40 @@ void SurveyPolygon::rotateFirstVertex() {
     lineCount = 0;
 }
 
+bool SurveyPolygon::deleteCurrentVertex() {
+    PolygonVertex* gone = current_;
+    if (!gone) return false;
+    if (gone->next == gone) {
+        first_ = current_ = nullptr;
+    } else {
+        gone->prev->next = gone->next;
+        gone->next->prev = gone->prev;
+        if (first_ == gone) first_ = gone->next;
+        current_ = gone->prev;
+        current_->marker.highlight();
+    }
+    delete gone;
+    // The fill starts again from the first edge of the changed ring.
+    lineCount = 0;
+    return true;
+}
+
+void SurveyPolygon::adoptVertices(const std::vector<PolygonVertex*>& ring, int current) {
+    const int keptState = editState;
+    const int keptLines = lineCount;
+    clearPolygon();
+    editState = keptState;
+    lineCount = keptLines;
+    const std::size_t n = ring.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        ring[i]->next = ring[(i + 1) % n];
+        ring[i]->prev = ring[(i + n - 1) % n];
+    }
+    first_ = n > 0 ? ring[0] : nullptr;
+    current_ = current >= 0 && static_cast<std::size_t>(current) < n ? ring[static_cast<std::size_t>(current)] : nullptr;
+    if (!current_) current_ = first_;
+}
+
 int SurveyPolygon::vertexCount() const {
     if (!first_) return 0;
     int n = 0;

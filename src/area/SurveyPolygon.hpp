@@ -55,6 +55,13 @@ public:
     void rotateFirstVertex();
     // Whether the map-plane point lies inside the ring (even-odd rule).
     bool contains(double x, double y) const;
+    // Removes the current vertex; its predecessor becomes current (none
+    // when the ring becomes empty). False when there is no current vertex.
+    bool deleteCurrentVertex();
+    // Replaces the ring by `ring` (heap vertices in ring order from first,
+    // links unset), which the polygon takes over; current is an index into
+    // it, -1 for none. The fill state is left to the caller.
+    void adoptVertices(const std::vector<PolygonVertex*>& ring, int current);
 
     // ---- Fill geometry (map units) ----
     // Rebuilds every vertex's edge direction, normal and length, farReach

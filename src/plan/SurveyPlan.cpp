@@ -230,6 +230,22 @@ void SurveyPlan::clearPlan() {
     cursor_ = nullptr;  // it pointed into the freed list
 }
 
+void SurveyPlan::adoptWaypoints(const std::vector<Waypoint*>& list, int current, int cursor, int anchor) {
+    clearPlan();
+    auto at = [&list](int i) -> Waypoint* {
+        return i >= 0 && static_cast<std::size_t>(i) < list.size() ? list[static_cast<std::size_t>(i)] : nullptr;
+    };
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        list[i]->prev = i > 0 ? list[i - 1] : nullptr;
+        list[i]->next = i + 1 < list.size() ? list[i + 1] : nullptr;
+    }
+    first_ = at(0);
+    current_ = at(current);
+    if (!current_) current_ = first_;
+    cursor_ = at(cursor);
+    anchor_ = at(anchor);
+}
+
 bool SurveyPlan::moveCurrent(double lon, double y, double lat) {
     if (!current_) return false;
     current_->marker->setPosition(lon, y);
@@ -421,6 +437,7 @@ bool SurveyPlan::cursorSwathStrip(SwathStrip& strip) const {
 // ---- Swath generation -------------------------------------------------------
 
 void SurveyPlan::generateSwaths(bool withTurns) {
+    lastWithTurns_ = withTurns;
     out_ << "genSwaths 1\n";
     if (!first_ || !first_->next) return;
 

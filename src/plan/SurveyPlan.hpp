@@ -66,6 +66,10 @@ public:
     // Lays the leg ending at the current waypoint: predecessor to (lon1, y1),
     // current waypoint to (lon2, y2); latitudes follow from y.
     bool setCurrentLeg(double lon1, double y1, double lon2, double y2);
+    // Replaces the whole list by `list` (heap waypoints in plan order, links
+    // unset), which the plan takes over. current, cursor and anchor are
+    // indices into it, -1 for none. Swaths are taken as they are.
+    void adoptWaypoints(const std::vector<Waypoint*>& list, int current, int cursor, int anchor);
 
     // ---- Queries ----
     bool getCurrent(double& lat, double& lon, float& speed, float& depthMultiplier) const;
@@ -106,6 +110,9 @@ public:
     // Recomputes every leg's swath, length and area; with turns the inner
     // waypoints get turn arcs of the plan's turn radius.
     void generateSwaths(bool withTurns);
+    // Whether the last generateSwaths modelled turns (what a plan rebuilt
+    // from its positions must use to get the same swaths).
+    bool swathsWithTurns() const { return lastWithTurns_; }
     // One leg (w to its successor, or from the previous turn's exit to this
     // turn's entry when fromTurns). Returns the greatest elevation sampled on
     // the track (-100000 without samples); averageElevation gets the mean.
@@ -189,6 +196,7 @@ private:
     float turnRadius_;
     std::uint64_t depthLookups_ = 0;
     unsigned swathWorkers_ = 0;
+    bool lastWithTurns_ = false;
 };
 
 }  // namespace tessarin

@@ -3,6 +3,7 @@
 #include <fnmatch.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 
@@ -43,7 +44,7 @@ bool ChooserFolder::list(const std::string& folder) {
         std::error_code typeError;
         if (it->is_directory(typeError)) {
             folders.push_back({name, true});
-        } else if (fnmatch(pattern_.c_str(), name.c_str(), 0) == 0) {
+        } else if (fnmatch(pattern_.c_str(), name.c_str(), FNM_CASEFOLD) == 0) {
             files.push_back({name, false});
         }
     }
@@ -81,6 +82,22 @@ ChooserFolder::Outcome ChooserFolder::confirm(const std::string& typedName, bool
     path = full.string();
     message_.clear();
     return Outcome::Chosen;
+}
+
+}  // namespace tessarin
+
+namespace tessarin {
+
+std::string ChooserFolder::nameToSave(const std::string& fileName) const {
+    // Only a pattern of the form *.ext names an extension to take off.
+    if (pattern_.size() < 3 || pattern_.compare(0, 2, "*.") != 0) return fileName;
+    const std::string ext = pattern_.substr(1);
+    if (ext.find_first_of("*?[") != std::string::npos || fileName.size() <= ext.size()) return fileName;
+    const std::string tail = fileName.substr(fileName.size() - ext.size());
+    const bool same = std::equal(tail.begin(), tail.end(), ext.begin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+    });
+    return same ? fileName.substr(0, fileName.size() - ext.size()) : fileName;
 }
 
 }  // namespace tessarin

@@ -26,7 +26,8 @@ public:
 
     const std::string& folder() const { return folder_; }
     // ".." first (except at the root), then folders, then the files matching
-    // the pattern, each group in name order. Hidden entries are left out.
+    // the pattern in any case (TRIP.CSV for *.csv), each group in name order.
+    // Hidden entries are left out.
     const std::vector<ChooserEntry>& entries() const { return entries_; }
     // Why the folder could not be listed or the name not chosen; "" when fine.
     const std::string& message() const { return message_; }
@@ -38,6 +39,9 @@ public:
     // name (relative to the folder, or absolute) is the chosen path. When
     // opening, the file must exist.
     Outcome confirm(const std::string& typedName, bool save, std::string& path);
+    // The name a save dialog takes from a listed file: without the filter's
+    // extension, which the caller adds again ("trip.csv" gives "trip").
+    std::string nameToSave(const std::string& fileName) const;
 
 private:
     bool list(const std::string& folder);

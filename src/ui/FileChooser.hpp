@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tessarin {
 
@@ -21,6 +22,24 @@ public:
     virtual std::string openFile(const FileFilter& filter) = 0;
     // A name to write; no extension is added.
     virtual std::string saveFile(const FileFilter& filter) = 0;
+    // Asks whether the existing files may be replaced; true to go on.
+    virtual bool confirmReplace(const std::vector<std::string>& files) {
+        return files.empty();
+    }
+
+    // The title of the next dialog, such as "Save polygon"; each dialog
+    // takes it once and falls back to a plain "Open file" / "Save file".
+    void setTitle(std::string title) { title_ = std::move(title); }
+
+protected:
+    std::string takeTitle(bool save) {
+        std::string t = title_.empty() ? std::string(save ? "Save file" : "Open file") : title_;
+        title_.clear();
+        return t;
+    }
+
+private:
+    std::string title_;
 };
 
 }  // namespace tessarin

@@ -2,12 +2,18 @@
 
 #include <imgui.h>
 
+#include "app/EditHistory.hpp"
+#include "app/PlannerState.hpp"
 #include "ui/PlanStatsWindow.hpp"
 
 namespace tessarin {
 
 void GuiWindows::buildMainMenu() {
-    const MenuCommand clicked = drawMainMenu(app_);
+    EditMenuState edit;
+    edit.canUndo = planner_.history().canUndo();
+    edit.canRedo = planner_.history().canRedo();
+    edit.recoveryOffered = shell_.recoveryOffered();
+    const MenuCommand clicked = drawMainMenu(app_, edit);
     if (clicked != MenuCommand::None) pending_ = clicked;
 }
 

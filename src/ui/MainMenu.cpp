@@ -3,6 +3,7 @@
 #include <imgui.h>
 
 #include <ctime>
+#include <filesystem>
 #include <iostream>
 #include <ostream>
 
@@ -10,6 +11,7 @@
 #include "app/PlannerState.hpp"
 #include "app/Stopwatch.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "ui/ExportMenu.hpp"
 
@@ -46,6 +48,14 @@ const MenuItem kTransitItems[] = {
     {"Leg Transit Abut", MenuCommand::LegTransitAbut},  {"Leg Transit Unmap", MenuCommand::LegTransitUnmap},
 };
 
+const MenuItem kEditItems[] = {
+    {"Undo", MenuCommand::Undo},
+    {"Redo", MenuCommand::Redo},
+    {"Recover unsaved work", MenuCommand::RecoverUnsavedWork},
+};
+
+const Menu kEditMenu = {"Edit", kEditItems, sizeof kEditItems / sizeof kEditItems[0]};
+
 const Menu kMenus[] = {
     {"File", kFileItems, sizeof kFileItems / sizeof kFileItems[0]},
     {"Plan", kPlanItems, sizeof kPlanItems / sizeof kPlanItems[0]},
@@ -65,7 +75,21 @@ void switchMode(MenuContext& c, EditMode mode, PointerShape pointer, bool editor
     c.app.editorVisible = editorVisible;
 }
 
+// Of the files a save would write, those that exist: the user is asked
+// before any of them is replaced.
+bool mayReplace(MenuContext& c, const std::vector<std::string>& targets) {
+    std::vector<std::string> existing;
+    std::error_code ec;
+    for (const std::string& t : targets) {
+        if (std::filesystem::exists(t, ec)) existing.push_back(t);
+    }
+    if (existing.empty() || c.chooser.confirmReplace(existing)) return true;
+    std::cerr << "Not saved: " << existing.front() << " was kept\n";
+    return false;
+}
+
 void loadPlan(MenuContext& c) {
+    c.chooser.setTitle("Load plan");
     const std::string path = c.chooser.openFile(csvFilter());
     if (path.empty()) return;
     float meanLat = 0.0f, meanLon = 0.0f;
@@ -82,15 +106,17 @@ void loadPlan(MenuContext& c) {
 }
 
 void savePlanAs(MenuContext& c) {
+    c.chooser.setTitle("Save plan as");
     const std::string path = c.chooser.saveFile(csvFilter());
-    if (path.empty()) return;
+    if (path.empty() || !mayReplace(c, planSaveTargets(path))) return;
     // The report first, with statistics computed for it, whatever becomes
     // of the plan files.
     c.planner.writeReport(path + "_Report.txt");
     c.planner.savePlanFiles(path);
 }
 
-void loadPolygon(MenuContext& c, const FileFilter& filter) {
+void loadPolygon(MenuContext& c, const FileFilter& filter, const char* title) {
+    c.chooser.setTitle(title);
     const std::string path = c.chooser.openFile(filter);
     if (path.empty()) return;
     c.planner.loadPolygonFile(path);
@@ -99,8 +125,9 @@ void loadPolygon(MenuContext& c, const FileFilter& filter) {
 }
 
 void savePolygon(MenuContext& c) {
+    c.chooser.setTitle("Save polygon");
     const std::string path = c.chooser.saveFile(csvFilter());
-    if (path.empty()) return;
+    if (path.empty() || !mayReplace(c, polygonSaveTargets(path))) return;
     c.planner.savePolygonFile(path + ".csv");
 }
 
@@ -120,6 +147,14 @@ const Menu* mainMenus(std::size_t& count) {
 
 const Menu& exportMenu() { return kExportMenu; }
 
+const Menu& editMenu() { return kEditMenu; }
+
+std::vector<std::string> planSaveTargets(const std::string& path) {
+    return {path + ".csv", latLonFileName(path + ".csv"), path + ".cvt", path + "_Report.txt"};
+}
+
+std::vector<std::string> polygonSaveTargets(const std::string& path) { return {path + ".csv"}; }
+
 const FileFilter& csvFilter() {
     static const FileFilter filter{"Comma-separated values files (*.csv)", "*.csv"};
     return filter;
@@ -136,9 +171,9 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::None: break;
         case MenuCommand::LoadPlan: loadPlan(c); break;
         case MenuCommand::SavePlanAs: savePlanAs(c); break;
-        case MenuCommand::LoadPolygon: loadPolygon(c, csvFilter()); break;
+        case MenuCommand::LoadPolygon: loadPolygon(c, csvFilter(), "Load polygon"); break;
         case MenuCommand::SavePolygon: savePolygon(c); break;
-        case MenuCommand::LoadShapefile: loadPolygon(c, shapefileFilter()); break;
+        case MenuCommand::LoadShapefile: loadPolygon(c, shapefileFilter(), "Load shapefile"); break;
         case MenuCommand::AddWaypoints: switchMode(c, AddWaypoint, PointerShape::Crosshair, false); break;
         case MenuCommand::EditWaypoints: switchMode(c, PickWaypoint, PointerShape::Cycle, true); break;
         case MenuCommand::DrawPolygon: switchMode(c, AddPolygonPoint, PointerShape::Crosshair, false); break;
@@ -150,20 +185,19 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::DeleteTrack:
             switchMode(c, Idle, PointerShape::LeftArrow, false);
             out << "Delete Plan\n";
-            c.planner.plan->clearPlan();
+            c.planner.deleteTrack();
             c.planner.editHold = PlannerState::kHoldNone;
             break;
         case MenuCommand::DeletePlan:
             switchMode(c, Idle, PointerShape::LeftArrow, false);
             out << "Delete Plan\n";
-            c.planner.plan->clearPlan();
-            c.planner.coverage->clearPolygonCoverage();
+            c.planner.deletePlan();
             c.planner.editHold = PlannerState::kHoldNone;
             break;
         case MenuCommand::DeletePolygon:
             switchMode(c, Idle, PointerShape::LeftArrow, false);
             out << "Delete Polygon\n";
-            c.planner.coverage->clearPolygonCoverage();
+            c.planner.deletePolygon();
             c.planner.editHold = PlannerState::kHoldNone;
             break;
         case MenuCommand::SetStartPoint:
@@ -192,6 +226,11 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ExportGeoJson:
             exportFromMenu(ExportFormat::GeoJson, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
             break;
+        case MenuCommand::Undo: c.planner.undo(); break;
+        case MenuCommand::Redo: c.planner.redo(); break;
+        case MenuCommand::RecoverUnsavedWork:
+            if (c.shell.recoverUnsavedWork()) c.app.viewMode = Map;
+            break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -200,7 +239,7 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
     }
 }
 
-MenuCommand drawMainMenu(AppState& app) {
+MenuCommand drawMainMenu(AppState& app, const EditMenuState& edit) {
     const ImGuiIO& io = ImGui::GetIO();
     ImGui::SetNextWindowPos(ImVec2(0.0f, 0.0f), ImGuiCond_Always, ImVec2(0.0f, 0.0f));
     ImGui::SetNextWindowSize(ImVec2(io.DisplaySize.x, 0.0f), ImGuiCond_Always);
@@ -232,9 +271,30 @@ MenuCommand drawMainMenu(AppState& app) {
             }
             ImGui::EndMenu();
         }
-        if (!app.showStats && ImGui::BeginMenu("Stats")) {
-            clicked = MenuCommand::Stats;
-            ImGui::CloseCurrentPopup();
+        // An item, not a menu: it acts on a click, never when the pointer
+        // merely passes over it on the way along an open menu bar.
+        // While the entry is absent its place stays empty, so the menus to
+        // its right do not move under the pointer.
+        static float statsWidth = 0.0f;
+        const float statsX = ImGui::GetCursorPosX();
+        if (!app.showStats) {
+            if (ImGui::MenuItem("Stats")) clicked = MenuCommand::Stats;
+            statsWidth = ImGui::GetCursorPosX() - statsX;
+        } else {
+            if (statsWidth <= 0.0f) {
+                statsWidth = ImGui::CalcTextSize("Stats").x + ImGui::GetStyle().ItemSpacing.x * 2.0f;
+            }
+            ImGui::SetCursorPosX(statsX + statsWidth);
+        }
+        if (ImGui::BeginMenu(kEditMenu.label)) {
+            const bool enabled[] = {edit.canUndo, edit.canRedo, edit.recoveryOffered};
+            const char* shortcuts[] = {"Ctrl+Z", "Ctrl+Y", nullptr};
+            for (std::size_t i = 0; i < kEditMenu.count; ++i) {
+                if (i == 2 && !edit.recoveryOffered) continue;
+                if (ImGui::MenuItem(kEditMenu.items[i].label, shortcuts[i], false, enabled[i])) {
+                    clicked = kEditMenu.items[i].command;
+                }
+            }
             ImGui::EndMenu();
         }
         ImGui::SetWindowFontScale(1.3f);

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <iosfwd>
+#include <string>
+#include <vector>
 
 #include "app/InputHandler.hpp"
 #include "ui/FileChooser.hpp"
@@ -41,6 +43,9 @@ enum class MenuCommand {
     ExportRtz,
     ExportGpx,
     ExportGeoJson,
+    Undo,
+    Redo,
+    RecoverUnsavedWork,
 };
 
 struct MenuItem {
@@ -60,6 +65,10 @@ const Menu* mainMenus(std::size_t& count);
 // The "Export" submenu, drawn after the items of "File".
 const Menu& exportMenu();
 
+// The "Edit" menu, to the right of "Stats": undo, redo and, when the last
+// session left unsaved work, its recovery.
+const Menu& editMenu();
+
 // The dialogs' filters.
 const FileFilter& csvFilter();
 const FileFilter& shapefileFilter();
@@ -71,6 +80,10 @@ public:
     virtual void setPointer(PointerShape shape) = 0;
     // The busy frame with the globe, shown after a file has loaded.
     virtual void showBusyScreen() = 0;
+    // Whether the last session left work that can be recovered, and
+    // recovering it (false when there is none).
+    virtual bool recoveryOffered() { return false; }
+    virtual bool recoverUnsavedWork() { return false; }
 };
 
 struct MenuContext {
@@ -84,7 +97,18 @@ struct MenuContext {
 void runMenuCommand(MenuCommand command, MenuContext& context);
 
 // Builds the menu window; returns the item clicked in this frame. While the
-// "Plan" menu is open the statistics window is hidden.
-MenuCommand drawMainMenu(AppState& app);
+// "Plan" menu is open the statistics window is hidden. The "Edit" menu
+// greys out what cannot be done.
+struct EditMenuState {
+    bool canUndo = false;
+    bool canRedo = false;
+    bool recoveryOffered = false;
+};
+MenuCommand drawMainMenu(AppState& app, const EditMenuState& edit = EditMenuState());
+
+// The files a save under the chosen path P writes: P.csv, LL_P.csv, P.cvt
+// and P_Report.txt for a plan, P.csv for a polygon.
+std::vector<std::string> planSaveTargets(const std::string& path);
+std::vector<std::string> polygonSaveTargets(const std::string& path);
 
 }  // namespace tessarin

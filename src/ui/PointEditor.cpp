@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iostream>
 
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
@@ -159,10 +160,17 @@ void PointEditor::multiplierEdited() {
     if (readNumber(textOf(multText), v)) setText(multText, formatNumber(v));
 }
 
-void PointEditor::enter(AppState& app, PlannerState& planner) const {
+bool PointEditor::latitudeAccepted(double value) { return std::isfinite(value) && value < 64.0 && value > -90.0; }
+
+bool PointEditor::enter(AppState& app, PlannerState& planner) const {
     double newLat = lastLat, newLon = lastLon;
     readNumber(textOf(lat.decimal), newLat);
     readNumber(textOf(lon.decimal), newLon);
+    if (!latitudeAccepted(newLat) || !std::isfinite(newLon)) {
+        std::cerr << "Position " << newLat << " " << newLon
+                  << " refused: the planner takes latitudes below 64 degrees north only\n";
+        return false;
+    }
     if (app.editMode == PickWaypoint) {
         float speed = lastSpeed, multiplier = lastMult;
         readNumber(textOf(speedText), speed);
@@ -170,6 +178,15 @@ void PointEditor::enter(AppState& app, PlannerState& planner) const {
         planner.setWaypoint(newLat, newLon, speed, multiplier);
     } else {
         planner.updatePolygonVertex(newLat, newLon);
+    }
+    return true;
+}
+
+void PointEditor::remove(AppState& app, PlannerState& planner) {
+    if (app.editMode == PickWaypoint) {
+        planner.deleteCurrentWaypoint();
+    } else if (planner.deletePolygonVertex()) {
+        planner.editHold = PlannerState::kHoldNone;
     }
 }
 
@@ -187,10 +204,19 @@ void textAt(const char* text, float x, float y) {
     ImGui::TextUnformatted(text);
 }
 
-bool fieldAt(const char* label, PointEditor::Text& text, float x, float y, float width) {
+// Return in a field: the field lets go of the keyboard in the frame the key
+// is pressed.
+bool returnLeftLastItem() {
+    return ImGui::IsItemDeactivated() && (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||
+                                          ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter), false));
+}
+
+bool fieldAt(const char* label, PointEditor::Text& text, float x, float y, float width, bool& returned) {
     ImGui::SetCursorPos(ImVec2(x, y));
     ImGui::SetNextItemWidth(width);
-    return ImGui::InputText(label, text.data(), text.size());
+    const bool edited = ImGui::InputText(label, text.data(), text.size());
+    if (returnLeftLastItem()) returned = true;
+    return edited;
 }
 
 bool buttonAt(const char* label, float x, float y, float w, float h) {
@@ -215,27 +241,28 @@ void PointEditor::draw(double pointLat, double pointLon, float speed, float dept
     }
     ImGui::Begin(title, nullptr,
                  ImGuiWindowFlags_NoResize | ImGuiWindowFlags_NoScrollbar | ImGuiWindowFlags_NoCollapse);
+    bool returned = false;
     centredText("DecimalDegrees", 25.0f);
     textAt("Lat", W / 2 - W / 4 - 50, 45.0f);
-    if (fieldAt("##Lat", lat.decimal, 25.0f, 63.0f, 100.0f)) lat.decimalEdited();
+    if (fieldAt("##Lat", lat.decimal, 25.0f, 63.0f, 100.0f, returned)) lat.decimalEdited();
     textAt("Lon", W / 2 + W / 4 - 50, 45.0f);
-    if (fieldAt("##Lon", lon.decimal, 175.0f, 63.0f, 100.0f)) lon.decimalEdited();
+    if (fieldAt("##Lon", lon.decimal, 175.0f, 63.0f, 100.0f, returned)) lon.decimalEdited();
     ImGui::Separator();
     centredText("Deg. Minutes", 93.0f);
     textAt("Lat", 25.0f, 105.0f);
-    if (fieldAt("##LatM", lat.degrees, 25.0f, 125.0f, 40.0f)) lat.degreesEdited();
-    if (fieldAt("##LatMin", lat.minutes, W / 2 - W / 4, 125.0f, 70.0f)) lat.minutesEdited();
+    if (fieldAt("##LatM", lat.degrees, 25.0f, 125.0f, 40.0f, returned)) lat.degreesEdited();
+    if (fieldAt("##LatMin", lat.minutes, W / 2 - W / 4, 125.0f, 70.0f, returned)) lat.minutesEdited();
     textAt("Lon", 175.0f, 105.0f);
-    if (fieldAt("##LonM", lon.degrees, 175.0f, 125.0f, 40.0f)) lon.degreesEdited();
-    if (fieldAt("##LonMin", lon.minutes, W / 2 + W / 4, 125.0f, 70.0f)) lon.minutesEdited();
+    if (fieldAt("##LonM", lon.degrees, 175.0f, 125.0f, 40.0f, returned)) lon.degreesEdited();
+    if (fieldAt("##LonMin", lon.minutes, W / 2 + W / 4, 125.0f, 70.0f, returned)) lon.minutesEdited();
 
     float buttonsY = H - 30;
     if (waypointMode) {
         ImGui::Separator();
         textAt("Leg Speed", 25.0f, 150.0f);
-        if (fieldAt("##Leg Speed", speedText, 25.0f, 170.0f, 70.0f)) speedEdited();
+        if (fieldAt("##Leg Speed", speedText, 25.0f, 170.0f, 70.0f, returned)) speedEdited();
         textAt("Depth Multiplier", 175.0f, 150.0f);
-        if (fieldAt("##Leg Mult", multText, 175.0f, 170.0f, 70.0f)) multiplierEdited();
+        if (fieldAt("##Leg Mult", multText, 175.0f, 170.0f, 70.0f, returned)) multiplierEdited();
     } else {
         buttonsY = H - 70;
         ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(0.0f, 0.5f, 0.1f, 1.0f));
@@ -250,17 +277,12 @@ void PointEditor::draw(double pointLat, double pointLon, float speed, float dept
             shell.setPointer(PointerShape::LeftArrow);
         }
     }
-    if (buttonAt("Enter", 37.5f, buttonsY, 75.0f, 25.0f)) enter(app, planner);
+    if (buttonAt("Enter", 37.5f, buttonsY, 75.0f, 25.0f) || returned) enter(app, planner);
     ImGui::PushStyleColor(ImGuiCol_Button, ImVec4(1.0f, 0.1f, 0.1f, 1.0f));
     ImGui::PushStyleColor(ImGuiCol_ButtonHovered, ImVec4(0.9f, 0.5f, 0.5f, 1.0f));
-    const bool remove = buttonAt("Delete", 187.5f, buttonsY, 75.0f, 25.0f);
+    const bool removed = buttonAt("Delete", 187.5f, buttonsY, 75.0f, 25.0f);
     ImGui::PopStyleColor(2);
-    if (remove) {
-        // The delete action reads no map y; the picked point's own keeps the
-        // pick marker where it was.
-        double x = app.pickedLon, y = PlannerState::mapY(app.pickedLat), latitude = app.pickedLat;
-        planner.editAction(DeleteWaypoint, x, y, latitude, app.zoom);
-    }
+    if (removed) remove(app, planner);
     if (buttonAt("Close", W - 65, 15.0f, 50.0f, 20.0f)) app.editorVisible = false;
     ImGui::End();
 }

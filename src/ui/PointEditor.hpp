@@ -57,10 +57,18 @@ public:
     void speedEdited();
     void multiplierEdited();
 
+    // Latitudes the editor refuses, as a click on the map would: 64 degrees
+    // north or more, and anything not a latitude.
+    static bool latitudeAccepted(double lat);
+
     // "Enter": writes the decimal fields into the current waypoint (waypoint
     // mode) or polygon vertex. A field that is not a number gives the value
-    // last shown for it, never a position read from an empty field.
-    void enter(AppState& app, PlannerState& planner) const;
+    // last shown for it, never a position read from an empty field. False
+    // (nothing written, a line on standard error) for a refused latitude.
+    bool enter(AppState& app, PlannerState& planner) const;
+    // "Delete": the waypoint shown (waypoint mode) or the polygon's current
+    // vertex.
+    static void remove(AppState& app, PlannerState& planner);
 
     // The window, once per frame while a waypoint or vertex is picked.
     void draw(double lat, double lon, float speed, float depthMultiplier, AppState& app, PlannerState& planner,

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "ui/FileChooser.hpp"
 
@@ -23,9 +24,15 @@ public:
 
     std::string openFile(const FileFilter& filter) override;
     std::string saveFile(const FileFilter& filter) override;
+    bool confirmReplace(const std::vector<std::string>& files) override;
+
+    enum class Answer { Open, Chosen, Cancelled };
 
 private:
     std::string run(bool save, const FileFilter& filter);
+    // Runs the dialog's frames until draw() answers.
+    template <typename Draw>
+    Answer loop(Draw&& draw);
 
     Host host_;
 };

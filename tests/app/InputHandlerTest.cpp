@@ -38,8 +38,17 @@ public:
     void setPointer(PointerShape shape) override { pointers.push_back(shape); }
     void setPixelProjection() override { ++pixelProjections; }
     std::istream& consoleInput() override { return console; }
+    bool readConsoleAvailable(std::string& text) override {
+        if (!typedSoFar) return ShellActions::readConsoleAvailable(text);
+        text += *typedSoFar;
+        typedSoFar->clear();
+        return true;
+    }
+    bool shiftHeld() override { return shift; }
 
     int exitStatus = -1;
+    bool shift = false;
+    std::string* typedSoFar = nullptr;  // a console that has delivered only this much
     bool guiWantsKeyboard = false;
     bool guiWantsMouse = false;
     std::vector<PointerShape> pointers;
@@ -337,6 +346,7 @@ TEST_F(InputHandlerTest, DeleteAlwaysPrintsButDeletesOnlyAHeldWaypoint) {
     click(900, 475);
     click(1100, 475);
     input.keyboard('e', 0, 0);
+    app.editorVisible = false;  // with the editor showing, Delete takes the waypoint it shows
     click(300, 300);  // misses: nothing held
     takeOutput();
     input.keyboard(input::kDelete, 0, 0);
@@ -450,6 +460,85 @@ TEST_F(InputHandlerTest, KeySReadsOneBoundedWordAndNeverWaitsPastTheEnd) {
     EXPECT_EQ(input.lastFileName(), "");
     input.keyboard('s', 0, 0);
     EXPECT_EQ(input.lastFileName(), "");
+}
+
+TEST_F(InputHandlerTest, KeySWaitsForItsWordWithoutStoppingTheWindow) {
+    std::string typed = "  surv";
+    shell.typedSoFar = &typed;
+    input.keyboard('s', 0, 0);
+    EXPECT_EQ(takeOutput(), "Enter file Name: ");
+    EXPECT_TRUE(input.awaitingWord());
+    // The frames go on while the word is typed; the map keys still work.
+    input.keyboard('.', 0, 0);
+    EXPECT_FLOAT_EQ(app.zoom, 6.0f);
+    input.pollConsole();
+    EXPECT_TRUE(input.awaitingWord());
+    typed = "ey_north\nnext";
+    input.pollConsole();
+    EXPECT_FALSE(input.awaitingWord());
+    EXPECT_EQ(input.lastFileName(), "survey_north");
+}
+
+TEST_F(InputHandlerTest, EditKeys) {
+    // Ctrl+Z undoes, Ctrl+Y and Ctrl+Shift+Z redo.
+    input.keyboard('i', 0, 0);
+    click(900, 475);
+    click(1000, 475);
+    input.keyboard(input::kCtrlZ, 0, 0);
+    EXPECT_EQ(waypointCount(), 1);
+    input.keyboard(input::kCtrlY, 0, 0);
+    EXPECT_EQ(waypointCount(), 2);
+    input.keyboard(input::kCtrlZ, 0, 0);
+    shell.shift = true;
+    input.keyboard(input::kCtrlZ, 0, 0);
+    shell.shift = false;
+    EXPECT_EQ(waypointCount(), 2);
+
+    // Tab's rotation is a change like any other.
+    planner.polygon->addVertex(1.0, 1.0, 1.0);
+    planner.polygon->addVertex(2.0, 1.0, 1.0);
+    input.keyboard(input::kTab, 0, 0);
+    EXPECT_EQ(planner.polygon->first()->x, 2.0);
+    input.keyboard(input::kCtrlZ, 0, 0);
+    EXPECT_EQ(planner.polygon->first()->x, 1.0);
+
+    // Esc ends a suspended map.
+    app.viewMode = Suspended;
+    input.keyboard(input::kEscape, 0, 0);
+    EXPECT_EQ(app.viewMode, Map);
+    EXPECT_EQ(app.editMode, Idle);
+}
+
+TEST_F(InputHandlerTest, DeleteTakesWhatTheUserIsWorkingOn) {
+    struct Case {
+        EditMode mode;
+        bool editorVisible;
+        int waypointsLeft;
+        int verticesLeft;
+    };
+    // Two waypoints (the second current, nothing held), two vertices.
+    const Case cases[] = {
+        {AddPolygonPoint, true, 2, 1},  {PickPolygonPoint, true, 2, 1}, {MovePolygonPoint, false, 2, 1},
+        {PickWaypoint, true, 1, 2},     // the editor shows the current waypoint
+        {PickWaypoint, false, 2, 2},    // hidden editor, nothing held: nothing
+        {Idle, true, 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.mode));
+        planner.deletePlan();
+        planner.plan->addWaypoint(-30.0, 20.0, 18.75, 9.0f, 4.0f);
+        planner.plan->addWaypoint(-29.0, 20.0, 18.75, 9.0f, 4.0f);
+        planner.polygon->addVertex(-31.0, 19.0, 17.8);
+        planner.polygon->addVertex(-28.0, 19.0, 17.8);
+        planner.editHold = PlannerState::kHoldNone;
+        app.editMode = c.mode;
+        app.editorVisible = c.editorVisible;
+        takeOutput();
+        input.keyboard(input::kDelete, 0, 0);
+        EXPECT_EQ(takeOutput().rfind("DELETE \n", 0), 0u);
+        EXPECT_EQ(waypointCount(), c.waypointsLeft);
+        EXPECT_EQ(planner.polygon->vertexCount(), c.verticesLeft);
+    }
 }
 
 TEST(InputHandlerReadWord, StopsAtWhitespaceAndAtTheEnd) {

@@ -20,6 +20,18 @@ std::vector<std::string> names(const ChooserFolder& f) {
 
 std::string noSlash(const std::string& p) { return p.substr(0, p.size() - 1); }
 
+TEST(ChooserFolder, ASaveTakesAListedNameWithoutTheExtensionAddedAgain) {
+    ChooserFolder csv(".", "*.csv");
+    struct Case {
+        const char* listed;
+        const char* taken;
+    };
+    const Case cases[] = {{"trip.csv", "trip"}, {"TRIP.CSV", "TRIP"}, {"trip.csv.csv", "trip.csv"},
+                          {"notes.txt", "notes.txt"}, {".csv", ".csv"}};
+    for (const Case& c : cases) EXPECT_EQ(csv.nameToSave(c.listed), c.taken) << c.listed;
+    EXPECT_EQ(ChooserFolder(".", "*").nameToSave("trip.csv"), "trip.csv");
+}
+
 TEST(ChooserFolder, ListsFoldersThenMatchingFiles) {
     test::TempDir dir;
     for (const char* f : {"b.csv", "a.csv", "notes.txt", "c.CSV", ".hidden.csv", "zeta/x.csv", "alpha/y.shp"}) {
@@ -27,7 +39,8 @@ TEST(ChooserFolder, ListsFoldersThenMatchingFiles) {
     }
     ChooserFolder folder(dir.path(), "*.csv");
     EXPECT_EQ(folder.folder(), noSlash(dir.path()));
-    EXPECT_EQ(names(folder), (std::vector<std::string>{"../", "alpha/", "zeta/", "a.csv", "b.csv"}));
+    // Extensions match in any case.
+    EXPECT_EQ(names(folder), (std::vector<std::string>{"../", "alpha/", "zeta/", "a.csv", "b.csv", "c.CSV"}));
 
     ASSERT_TRUE(folder.enter("zeta"));
     EXPECT_EQ(names(folder), (std::vector<std::string>{"../", "x.csv"}));

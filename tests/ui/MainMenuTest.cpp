@@ -26,8 +26,22 @@ public:
     std::deque<std::string> answers;
     std::vector<std::string> asked;  // "open <pattern>" or "save <pattern>"
 
-    std::string openFile(const FileFilter& f) override { return answer("open " + f.pattern); }
-    std::string saveFile(const FileFilter& f) override { return answer("save " + f.pattern); }
+    std::string openFile(const FileFilter& f) override {
+        titles.push_back(takeTitle(false));
+        return answer("open " + f.pattern);
+    }
+    std::string saveFile(const FileFilter& f) override {
+        titles.push_back(takeTitle(true));
+        return answer("save " + f.pattern);
+    }
+    bool confirmReplace(const std::vector<std::string>& files) override {
+        questions.push_back(files);
+        return replace;
+    }
+
+    std::vector<std::string> titles;
+    std::vector<std::vector<std::string>> questions;
+    bool replace = true;
 
 private:
     std::string answer(const std::string& what) {
@@ -225,6 +239,57 @@ TEST(MainMenu, PolygonFiles) {
     w.run(MenuCommand::LoadShapefile);
     EXPECT_EQ(w.chooser.asked, (std::vector<std::string>{"save *.csv", "open *.csv", "open *.shp"}));
     EXPECT_EQ(w.shell.busyScreens, 1);
+}
+
+TEST(MainMenu, SavesAskBeforeReplacingAnyFileTheyWouldWrite) {
+    MenuWorld w;
+    w.addWaypoint(-140.0, 20.0);
+    w.addWaypoint(-139.0, 21.0);
+    w.addVertex(-141.0, 19.0);
+    // A plan saved as "trip", then a polygon saved as "trip": its file is
+    // the plan file.
+    w.chooser.answers = {w.dir.file("trip"), w.dir.file("trip")};
+    w.run(MenuCommand::SavePlanAs);
+    EXPECT_TRUE(w.chooser.questions.empty());
+    const std::string planFile = w.dir.read("trip.csv");
+    w.chooser.replace = false;
+    w.run(MenuCommand::SavePolygon);
+    ASSERT_EQ(w.chooser.questions.size(), 1u);
+    EXPECT_EQ(w.chooser.questions[0], std::vector<std::string>{w.dir.file("trip.csv")});
+    EXPECT_EQ(w.dir.read("trip.csv"), planFile);
+
+    // Saving the plan again names all four files; replaced when confirmed.
+    w.addWaypoint(-138.0, 22.0);
+    w.chooser.answers = {w.dir.file("trip")};
+    w.chooser.replace = true;
+    w.run(MenuCommand::SavePlanAs);
+    ASSERT_EQ(w.chooser.questions.size(), 2u);
+    EXPECT_EQ(w.chooser.questions[1], planSaveTargets(w.dir.file("trip")));
+    EXPECT_EQ(planSaveTargets("/d/trip"),
+              (std::vector<std::string>{"/d/trip.csv", "/d/LL_trip.csv", "/d/trip.cvt", "/d/trip_Report.txt"}));
+    EXPECT_NE(w.dir.read("trip.csv"), planFile);
+
+    // Every dialog says what it is for.
+    w.run(MenuCommand::LoadPlan);
+    w.run(MenuCommand::LoadPolygon);
+    w.run(MenuCommand::LoadShapefile);
+    EXPECT_EQ(w.chooser.titles, (std::vector<std::string>{"Save plan as", "Save polygon", "Save plan as",
+                                                          "Load plan", "Load polygon", "Load shapefile"}));
+}
+
+TEST(MainMenu, EditMenuUndoesRedoesAndRecovers) {
+    std::vector<std::string> labels;
+    for (std::size_t i = 0; i < editMenu().count; ++i) labels.push_back(editMenu().items[i].label);
+    EXPECT_EQ(labels, (std::vector<std::string>{"Undo", "Redo", "Recover unsaved work"}));
+
+    MenuWorld w;
+    double x = -140.0, y = PlannerState::mapY(20.0), lat = 20.0;
+    w.planner.editAction(AddWaypoint, x, y, lat, 5.0f);
+    w.run(MenuCommand::DeletePlan);
+    w.run(MenuCommand::Undo);
+    EXPECT_EQ(w.planner.plan->waypointCount(), 1);
+    w.run(MenuCommand::Redo);
+    EXPECT_TRUE(w.planner.plan->empty());
 }
 
 TEST(MainMenu, StatsAndTransitEndPoints) {

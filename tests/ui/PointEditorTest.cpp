@@ -257,5 +257,43 @@ TEST(PointEditorEnter, MovesThePolygonVertexInPolygonMode) {
     EXPECT_EQ(w.planner.plan->waypointCount(), 0);
 }
 
+TEST(PointEditorEnter, RefusesLatitudesTheMapRefuses) {
+    test::TempDir dir;
+    std::ostringstream out;
+    NullTextureSink sink;
+    PlannerState planner(out, sink, dir.path());
+    AppState app;
+    planner.plan->addWaypoint(-30.0, PlannerState::mapY(20.0), 20.0, 9.0f, 4.0f);
+    planner.polygon->addVertex(-30.0, PlannerState::mapY(20.0), 20.0);
+    PointEditor editor;
+    editor.refresh(20.0, -30.0, 9.0f, 4.0f);
+    struct Case {
+        EditMode mode;
+        const char* lat;
+        bool taken;
+    };
+    const Case cases[] = {{PickWaypoint, "64.0", false},   {PickWaypoint, "63.999", true},
+                          {PickWaypoint, "-90", false},    {PickWaypoint, "1e400", false},
+                          {PickPolygonPoint, "70", false}, {PickPolygonPoint, "-60.5", true}};
+    for (const Case& c : cases) {
+        app.editMode = c.mode;
+        type(editor.lat.decimal, c.lat);
+        EXPECT_EQ(editor.enter(app, planner), c.taken) << c.lat;
+        double lat = 0.0, lon = 0.0;
+        float speed = 0.0f, mult = 0.0f;
+        if (c.mode == PickWaypoint) {
+            planner.plan->getCurrent(lat, lon, speed, mult);
+        } else {
+            planner.polygon->currentVertex(lat, lon);
+        }
+        if (c.taken) {
+            EXPECT_NEAR(lat, std::strtod(c.lat, nullptr), 1e-9) << c.lat;
+        } else {
+            EXPECT_LT(lat, 64.0) << c.lat;
+            EXPECT_GT(lat, -90.0) << c.lat;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace tessarin
