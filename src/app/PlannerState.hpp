@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "earth/ConsoleProgress.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/ProgressSink.hpp"

@@ -5,9 +5,9 @@
 
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
-#include "plan/IsoTime.hpp"
-#include "plan/LayerExport.hpp"
-#include "plan/RouteExport.hpp"
+#include "export/IsoTime.hpp"
+#include "export/LayerExport.hpp"
+#include "export/RouteExport.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {

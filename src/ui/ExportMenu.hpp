@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "plan/ExportResult.hpp"
+#include "export/ExportResult.hpp"
 #include "ui/FileChooser.hpp"
 
 namespace tessarin {

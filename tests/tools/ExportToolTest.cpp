@@ -9,7 +9,7 @@
 
 #include "ExportCommand.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 #include "support/TempDir.hpp"
 
 using tessarin::ExportOptions;

@@ -16,7 +16,7 @@
 #include "app/Stopwatch.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 #include "ui/ExportMenu.hpp"

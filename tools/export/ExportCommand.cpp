@@ -4,13 +4,13 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "earth/TextureSink.hpp"
 #include "earth/TileStore.hpp"
-#include "plan/IsoTime.hpp"
-#include "plan/LayerExport.hpp"
+#include "export/IsoTime.hpp"
+#include "export/LayerExport.hpp"
 #include "plan/PlanFiles.hpp"
-#include "plan/RouteExport.hpp"
+#include "export/RouteExport.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {

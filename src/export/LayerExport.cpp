@@ -1,4 +1,4 @@
-#include "plan/LayerExport.hpp"
+#include "export/LayerExport.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/AntimeridianSplit.hpp"
+#include "export/AntimeridianSplit.hpp"
 #include "plan/ReplacingFile.hpp"
 #include "plan/SurveyPlan.hpp"
 

@@ -1,4 +1,4 @@
-#include "plan/AntimeridianSplit.hpp"
+#include "export/AntimeridianSplit.hpp"
 
 #include <algorithm>
 #include <cmath>
