@@ -29,6 +29,10 @@ const MenuItem kExportItems[] = {
     {"Route as RTZ...", MenuCommand::ExportRtz},
     {"Route as GPX...", MenuCommand::ExportGpx},
     {"Layers as GeoJSON...", MenuCommand::ExportGeoJson},
+    {"Lines as KML...", MenuCommand::ExportKml},
+    {"Lines as CSV...", MenuCommand::ExportLinesCsv},
+    {"Lines as LNW (UTM)...", MenuCommand::ExportLnw},
+    {"Lines as ASCII plan...", MenuCommand::ExportAsciiPlan},
 };
 
 const Menu kExportMenu = {"Export", kExportItems, sizeof kExportItems / sizeof kExportItems[0]};
@@ -192,6 +196,10 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ExportGeoJson:
             exportFromMenu(ExportFormat::GeoJson, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
             break;
+        case MenuCommand::ExportKml: exportFromMenu(ExportFormat::Kml, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
+        case MenuCommand::ExportLinesCsv: exportFromMenu(ExportFormat::LinesCsv, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
+        case MenuCommand::ExportLnw: exportFromMenu(ExportFormat::Lnw, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
+        case MenuCommand::ExportAsciiPlan: exportFromMenu(ExportFormat::AsciiPlan, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;

@@ -41,6 +41,10 @@ enum class MenuCommand {
     ExportRtz,
     ExportGpx,
     ExportGeoJson,
+    ExportKml,
+    ExportLinesCsv,
+    ExportLnw,
+    ExportAsciiPlan,
 };
 
 struct MenuItem {
