@@ -1,5 +1,7 @@
 #include "app/PlannerState.hpp"
 
+#include "area/AreaImport.hpp"
+
 #include "area/EdgeOverlapCheck.hpp"
 #include "area/PolygonFile.hpp"
 #include "area/PolygonFill.hpp"
@@ -169,6 +171,19 @@ bool PlannerState::savePolygonFile(const std::string& path) {
 void PlannerState::updatePolygonVertex(double lat, double lon) {
     out_ << "UPDATE POLY " << lat;
     polygon->moveCurrentVertex(lon, mapY(lat), lat);
+}
+
+bool PlannerState::importArea(const std::string& path, int number, std::ostream& report) {
+    const ImportedArea area = readArea(path, number);
+    if (!area.ok) {
+        report << area.error << "; the polygon is unchanged\n";
+        return false;
+    }
+    coverage->clearPolygonCoverage();
+    replacePolygon(*polygon, area);
+    report << "Imported " << area.choice.label << " from " << path << ": " << area.lon.size() << " vertices\n";
+    for (const std::string& note : area.notes) report << note << "\n";
+    return true;
 }
 
 bool PlannerState::importShapefile(const std::string& path) {

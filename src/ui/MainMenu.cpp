@@ -9,8 +9,10 @@
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
 #include "app/Stopwatch.hpp"
+#include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "ui/AreaImportWindow.hpp"
 #include "ui/ExportMenu.hpp"
 
 namespace tessarin {
@@ -23,6 +25,7 @@ const MenuItem kFileItems[] = {
     {"Load polygon", MenuCommand::LoadPolygon},
     {"Save polygon", MenuCommand::SavePolygon},
     {"Load shapefile", MenuCommand::LoadShapefile},
+    {"Import area...", MenuCommand::ImportArea},
 };
 
 const MenuItem kExportItems[] = {
@@ -106,6 +109,17 @@ void savePolygon(MenuContext& c) {
     const std::string path = c.chooser.saveFile(csvFilter());
     if (path.empty()) return;
     c.planner.savePolygonFile(path + ".csv");
+}
+
+// The view moves to an imported polygon: it may come from anywhere.
+void showImportedArea(MenuContext& c) {
+    double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
+    if (c.planner.polygon->polygonBounds(west, east, south, north)) {
+        c.app.viewCentreLon = static_cast<float>(0.5 * (west + east));
+        c.app.viewCentreY = static_cast<float>(PlannerState::mapY(0.5 * (south + north)));
+    }
+    c.shell.showBusyScreen();
+    c.app.viewMode = Map;
 }
 
 void planTransit(MenuContext& c, bool legMode, bool abut) {
@@ -200,6 +214,12 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ExportLinesCsv: exportFromMenu(ExportFormat::LinesCsv, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
         case MenuCommand::ExportLnw: exportFromMenu(ExportFormat::Lnw, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
         case MenuCommand::ExportAsciiPlan: exportFromMenu(ExportFormat::AsciiPlan, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
+        case MenuCommand::ImportArea:
+        case MenuCommand::ImportAreaChosen:
+            if (command == MenuCommand::ImportArea ? importAreaFromMenu(c.planner, c.chooser, std::cerr)
+                                                   : importChosenArea(c.planner, std::cerr))
+                showImportedArea(c);
+            break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -249,6 +269,7 @@ MenuCommand drawMainMenu(AppState& app) {
         ImGui::EndMenuBar();
     }
     ImGui::End();
+    if (drawAreaChoiceWindow()) clicked = MenuCommand::ImportAreaChosen;
     return clicked;
 }
 

@@ -45,6 +45,8 @@ enum class MenuCommand {
     ExportLinesCsv,
     ExportLnw,
     ExportAsciiPlan,
+    ImportArea,
+    ImportAreaChosen,
 };
 
 struct MenuItem {
