@@ -111,6 +111,15 @@ void savePolygon(MenuContext& c) {
     c.planner.savePolygonFile(path + ".csv");
 }
 
+ExportFormat lineExportFormat(MenuCommand command) {
+    switch (command) {
+        case MenuCommand::ExportKml: return ExportFormat::Kml;
+        case MenuCommand::ExportLinesCsv: return ExportFormat::LinesCsv;
+        case MenuCommand::ExportLnw: return ExportFormat::Lnw;
+        default: return ExportFormat::AsciiPlan;
+    }
+}
+
 // The view moves to an imported polygon: it may come from anywhere.
 void showImportedArea(MenuContext& c) {
     double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
@@ -210,15 +219,18 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ExportGeoJson:
             exportFromMenu(ExportFormat::GeoJson, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
             break;
-        case MenuCommand::ExportKml: exportFromMenu(ExportFormat::Kml, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
-        case MenuCommand::ExportLinesCsv: exportFromMenu(ExportFormat::LinesCsv, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
-        case MenuCommand::ExportLnw: exportFromMenu(ExportFormat::Lnw, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
-        case MenuCommand::ExportAsciiPlan: exportFromMenu(ExportFormat::AsciiPlan, c.planner, c.chooser, "", std::time(nullptr), std::cerr); break;
+        case MenuCommand::ExportKml:
+        case MenuCommand::ExportLinesCsv:
+        case MenuCommand::ExportLnw:
+        case MenuCommand::ExportAsciiPlan:
+            exportFromMenu(lineExportFormat(command), c.planner, c.chooser, "", std::time(nullptr), std::cerr);
+            break;
+        // The import reports on standard error too.
         case MenuCommand::ImportArea:
+            if (importAreaFromMenu(c.planner, c.chooser, std::cerr)) showImportedArea(c);
+            break;
         case MenuCommand::ImportAreaChosen:
-            if (command == MenuCommand::ImportArea ? importAreaFromMenu(c.planner, c.chooser, std::cerr)
-                                                   : importChosenArea(c.planner, std::cerr))
-                showImportedArea(c);
+            if (importChosenArea(c.planner, std::cerr)) showImportedArea(c);
             break;
         case MenuCommand::Stats:
             c.app.showStats = true;
