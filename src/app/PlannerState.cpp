@@ -4,6 +4,7 @@
 
 #include "app/EditHistory.hpp"
 #include "app/PlanSnapshot.hpp"
+#include "area/AreaImport.hpp"
 #include "area/EdgeOverlapCheck.hpp"
 #include "area/PolygonFile.hpp"
 #include "area/PolygonFill.hpp"
@@ -261,6 +262,21 @@ void PlannerState::updatePolygonVertex(double lat, double lon) {
     beginEdit("Enter");
     out_ << "UPDATE POLY " << lat;
     polygon->moveCurrentVertex(lon, mapY(lat), lat);
+}
+
+bool PlannerState::importArea(const std::string& path, int number, std::ostream& report) {
+    const ImportedArea area = readArea(path, number);
+    if (!area.ok) {
+        report << area.error << "; the polygon is unchanged\n";
+        return false;
+    }
+    beginEdit("Import area");
+    coverage->clearPolygonCoverage();
+    replacePolygon(*polygon, area);
+    history_->markPolygonClean();
+    report << "Imported " << area.choice.label << " from " << path << ": " << area.lon.size() << " vertices\n";
+    for (const std::string& note : area.notes) report << note << "\n";
+    return true;
 }
 
 bool PlannerState::importShapefile(const std::string& path) {

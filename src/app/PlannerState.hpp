@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "earth/ConsoleProgress.hpp"
 #include "earth/MapProjection.hpp"
 #include "earth/ProgressSink.hpp"
@@ -108,6 +108,10 @@ public:
     bool savePolygonFile(const std::string& path);
     void updatePolygonVertex(double lat, double lon);
     bool importShapefile(const std::string& path);
+    // Replaces the polygon with polygon `number` (1-based) of a GIS vector
+    // file, reprojected to WGS 84; what was read, or why nothing changed,
+    // goes to report. False (polygon untouched) when nothing was imported.
+    bool importArea(const std::string& path, int number, std::ostream& report);
 
     // Coverage fits, the fill and the edge check.
     // "LINE OVERLAP": refits the current leg against coverage at edge_overlap.

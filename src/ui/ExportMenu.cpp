@@ -5,9 +5,12 @@
 
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
-#include "plan/IsoTime.hpp"
-#include "plan/LayerExport.hpp"
-#include "plan/RouteExport.hpp"
+#include "export/IsoTime.hpp"
+#include "export/KmlExport.hpp"
+#include "export/LayerExport.hpp"
+#include "export/LineListExport.hpp"
+#include "export/LnwExport.hpp"
+#include "export/RouteExport.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {
@@ -16,10 +19,18 @@ const FileFilter& exportFilter(ExportFormat format) {
     static const FileFilter rtz{"RTZ route files (*.rtz)", "*.rtz"};
     static const FileFilter gpx{"GPX files (*.gpx)", "*.gpx"};
     static const FileFilter geojson{"GeoJSON files (*.geojson)", "*.geojson"};
+    static const FileFilter kml{"KML files (*.kml)", "*.kml"};
+    static const FileFilter csv{"Comma-separated values files (*.csv)", "*.csv"};
+    static const FileFilter lnw{"Line files (*.lnw)", "*.lnw"};
+    static const FileFilter asciiplan{"Survey-line plans (*.asciiplan)", "*.asciiplan"};
     switch (format) {
         case ExportFormat::Rtz: return rtz;
         case ExportFormat::Gpx: return gpx;
         case ExportFormat::GeoJson: break;
+        case ExportFormat::Kml: return kml;
+        case ExportFormat::LinesCsv: return csv;
+        case ExportFormat::Lnw: return lnw;
+        case ExportFormat::AsciiPlan: return asciiplan;
     }
     return geojson;
 }
@@ -53,6 +64,10 @@ ExportResult exportFromMenu(ExportFormat format, PlannerState& planner, FileChoo
         case ExportFormat::Rtz: r = exportRouteRtz(*planner.plan, path, depart); break;
         case ExportFormat::Gpx: r = exportRouteGpx(*planner.plan, path); break;
         case ExportFormat::GeoJson: r = exportLayersGeoJson(*planner.plan, planner.polygon.get(), path); break;
+        case ExportFormat::Kml: r = exportKml(*planner.plan, planner.polygon.get(), path); break;
+        case ExportFormat::LinesCsv: r = exportLinesCsv(*planner.plan, path); break;
+        case ExportFormat::Lnw: r = exportLnw(*planner.plan, path, 0); break;
+        case ExportFormat::AsciiPlan: r = exportAsciiPlan(*planner.plan, path, nowUtc); break;
     }
     report << r.message << "\n";
     return r;

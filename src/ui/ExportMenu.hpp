@@ -1,22 +1,25 @@
 #pragma once
 // The "Export" submenu of "File": the plan as an RTZ or GPX route for the
-// bridge, or its legs, swaths and survey polygon as GeoJSON for a GIS, each
-// to a file the user chooses. Runs without a window given a FileChooser.
+// bridge, its legs, swaths and survey polygon as GeoJSON for a GIS, or its
+// survey lines as KML, a CSV line list, a grid line file (UTM zone of the
+// plan's centre) or a survey-line plan for acquisition software, each to a
+// file the user chooses. Runs without a window given a FileChooser.
 
 #include <ctime>
 #include <ostream>
 #include <string>
 
-#include "plan/ExportResult.hpp"
+#include "export/ExportResult.hpp"
 #include "ui/FileChooser.hpp"
 
 namespace tessarin {
 
 class PlannerState;
 
-enum class ExportFormat { Rtz, Gpx, GeoJson };
+enum class ExportFormat { Rtz, Gpx, GeoJson, Kml, LinesCsv, Lnw, AsciiPlan };
 
-// "*.rtz", "*.gpx", "*.geojson" with their names.
+// "*.rtz", "*.gpx", "*.geojson", "*.kml", "*.csv", "*.lnw", "*.asciiplan"
+// with their names.
 const FileFilter& exportFilter(ExportFormat format);
 
 // path with the format's extension appended unless it already ends with it

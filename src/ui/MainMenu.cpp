@@ -10,9 +10,11 @@
 #include "app/AppState.hpp"
 #include "app/PlannerState.hpp"
 #include "app/Stopwatch.hpp"
+#include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "ui/AreaImportWindow.hpp"
 #include "ui/ExportMenu.hpp"
 
 namespace tessarin {
@@ -25,12 +27,17 @@ const MenuItem kFileItems[] = {
     {"Load polygon", MenuCommand::LoadPolygon},
     {"Save polygon", MenuCommand::SavePolygon},
     {"Load shapefile", MenuCommand::LoadShapefile},
+    {"Import area...", MenuCommand::ImportArea},
 };
 
 const MenuItem kExportItems[] = {
     {"Route as RTZ...", MenuCommand::ExportRtz},
     {"Route as GPX...", MenuCommand::ExportGpx},
     {"Layers as GeoJSON...", MenuCommand::ExportGeoJson},
+    {"Lines as KML...", MenuCommand::ExportKml},
+    {"Lines as CSV...", MenuCommand::ExportLinesCsv},
+    {"Lines as LNW (UTM)...", MenuCommand::ExportLnw},
+    {"Lines as ASCII plan...", MenuCommand::ExportAsciiPlan},
 };
 
 const Menu kExportMenu = {"Export", kExportItems, sizeof kExportItems / sizeof kExportItems[0]};
@@ -129,6 +136,26 @@ void savePolygon(MenuContext& c) {
     const std::string path = c.chooser.saveFile(csvFilter());
     if (path.empty() || !mayReplace(c, polygonSaveTargets(path))) return;
     c.planner.savePolygonFile(path + ".csv");
+}
+
+ExportFormat lineExportFormat(MenuCommand command) {
+    switch (command) {
+        case MenuCommand::ExportKml: return ExportFormat::Kml;
+        case MenuCommand::ExportLinesCsv: return ExportFormat::LinesCsv;
+        case MenuCommand::ExportLnw: return ExportFormat::Lnw;
+        default: return ExportFormat::AsciiPlan;
+    }
+}
+
+// The view moves to an imported polygon: it may come from anywhere.
+void showImportedArea(MenuContext& c) {
+    double west = 0.0, east = 0.0, south = 0.0, north = 0.0;
+    if (c.planner.polygon->polygonBounds(west, east, south, north)) {
+        c.app.viewCentreLon = static_cast<float>(0.5 * (west + east));
+        c.app.viewCentreY = static_cast<float>(PlannerState::mapY(0.5 * (south + north)));
+    }
+    c.shell.showBusyScreen();
+    c.app.viewMode = Map;
 }
 
 void planTransit(MenuContext& c, bool legMode, bool abut) {
@@ -231,6 +258,19 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::RecoverUnsavedWork:
             if (c.shell.recoverUnsavedWork()) c.app.viewMode = Map;
             break;
+        case MenuCommand::ExportKml:
+        case MenuCommand::ExportLinesCsv:
+        case MenuCommand::ExportLnw:
+        case MenuCommand::ExportAsciiPlan:
+            exportFromMenu(lineExportFormat(command), c.planner, c.chooser, "", std::time(nullptr), std::cerr);
+            break;
+        // The import reports on standard error too.
+        case MenuCommand::ImportArea:
+            if (importAreaFromMenu(c.planner, c.chooser, std::cerr)) showImportedArea(c);
+            break;
+        case MenuCommand::ImportAreaChosen:
+            if (importChosenArea(c.planner, std::cerr)) showImportedArea(c);
+            break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -301,6 +341,7 @@ MenuCommand drawMainMenu(AppState& app, const EditMenuState& edit) {
         ImGui::EndMenuBar();
     }
     ImGui::End();
+    if (drawAreaChoiceWindow()) clicked = MenuCommand::ImportAreaChosen;
     return clicked;
 }
 

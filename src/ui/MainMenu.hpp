@@ -46,6 +46,12 @@ enum class MenuCommand {
     Undo,
     Redo,
     RecoverUnsavedWork,
+    ExportKml,
+    ExportLinesCsv,
+    ExportLnw,
+    ExportAsciiPlan,
+    ImportArea,
+    ImportAreaChosen,
 };
 
 struct MenuItem {

@@ -75,9 +75,9 @@ done
 # File > Export > Route as RTZ...: the submenu opens beside "File" on hover;
 # the route is written under the typed name with the extension added.
 gui_click "$FILE_X" "$BAR_Y"
-xdotool mousemove $((FILE_X + 20)) "$(item_y 6)"
+xdotool mousemove $((FILE_X + 20)) "$(item_y 7)"
 sleep 0.6
-gui_click $((FILE_X + 230)) "$(item_y 6)"
+gui_click $((FILE_X + 230)) "$(item_y 7)"
 sleep 1
 xdotool type --delay 40 trip
 gui_key Return

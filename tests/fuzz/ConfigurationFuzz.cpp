@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "FuzzFiles.hpp"
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 
 using namespace tessarin;
 

@@ -9,7 +9,7 @@
 
 #include "ExportCommand.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 #include "support/TempDir.hpp"
 
 using tessarin::ExportOptions;
@@ -24,7 +24,7 @@ TEST(ExportTool, Arguments) {
     const std::vector<Case> cases = {
         {{"p.csv", "--format", "rtz", "--out", "r.rtz"}, true, ""},
         {{"--format", "geojson", "--out", "x", "LL_p.csv", "--speed", "7.5", "--depart", "2026-12-08T18:00Z"}, true, ""},
-        {{"p.csv", "--format", "kml", "--out", "r"}, false, "unknown format"},
+        {{"p.csv", "--format", "shp", "--out", "r"}, false, "unknown format"},
         {{"p.csv", "--format", "gpx"}, false, "a plan file"},
         {{"--format", "gpx", "--out", "r"}, false, "a plan file"},
         {{"p.csv", "--format", "gpx", "--out"}, false, "--out needs"},
@@ -33,6 +33,9 @@ TEST(ExportTool, Arguments) {
         {{"p.csv", "--format", "gpx", "--out", "r", "--depart", "tomorrow"}, false, "departure is not"},
         {{"p.csv", "q.csv", "--format", "gpx", "--out", "r"}, false, "more than one"},
         {{"p.csv", "--fmt", "gpx", "--out", "r"}, false, "unknown option"},
+        {{"p.csv", "--format", "lnw", "--out", "r", "--crs", "EPSG:32752"}, true, ""},
+        {{"p.csv", "--format", "lnw", "--out", "r", "--crs", "utm"}, false, "--crs takes"},
+        {{"p.csv", "--format", "kml", "--out", "r", "--crs", "32752"}, false, "--crs is for"},
     };
     for (const Case& c : cases) {
         ExportOptions o;
@@ -116,6 +119,22 @@ TEST(ExportTool, ConvertsPlanFiles) {
     int legs = 0;
     for (const auto& f : layers.at("features")) legs += f.at("properties").at("kind") == "leg";
     EXPECT_EQ(legs, 2);
+
+    // The summary line names the grid; every line format is written.
+    const std::string summary = dir.file("summary.txt");
+    ASSERT_EQ(std::system(("cd '" + dir.path() + "' && '" TESSARIN_EXPORT_TOOL "' plan.csv --format lnw --out plan.lnw 2>'" +
+                           summary + "'").c_str()),
+              0);
+    EXPECT_NE(dir.read("summary.txt").find("UTM zone 52S (EPSG:32752)"), std::string::npos) << dir.read("summary.txt");
+    EXPECT_EQ(dir.read("plan.lnw").rfind("LNS 2\r\nLIN 2\r\nPTS ", 0), 0u);
+    EXPECT_EQ(run("plan.csv --format lnw --out plan3857.lnw --crs 3857"), 0);
+    EXPECT_EQ(run("plan.csv --format lnw --out plan4326.lnw --crs 4326"), 1);
+    EXPECT_EQ(run("plan.csv --format kml --out plan.kml"), 0);
+    EXPECT_NE(dir.read("plan.kml").find("<LineString>"), std::string::npos);
+    EXPECT_EQ(run("plan.csv --format lines-csv --out lines.csv"), 0);
+    EXPECT_EQ(dir.read("lines.csv").rfind("name,start_lat,start_lon,end_lat,end_lon\nL001,-12.50000000,130.50000000,", 0), 0u);
+    EXPECT_EQ(run("plan.csv --format asciiplan --out plan.asciiplan"), 0);
+    EXPECT_EQ(dir.read("plan.asciiplan").rfind("DEG\r\n\r\n0 0 0 0\r\n_LINE L001 1 ", 0), 0u);
 
     EXPECT_EQ(run("missing.csv --format gpx --out m.gpx"), 1);
     EXPECT_EQ(run("plan.csv --format gpx"), 2);

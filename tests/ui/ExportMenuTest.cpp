@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <filesystem>
+#include <map>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -16,7 +17,7 @@
 #include "app/Stopwatch.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 #include "ui/ExportMenu.hpp"
@@ -86,6 +87,15 @@ TEST(ExportMenu, EachFormatThroughTheChooser) {
         {ExportFormat::Rtz, "now.rtz", "now.rtz", "*.rtz", ""},
         {ExportFormat::Gpx, "route.GPX", "route.GPX", "*.gpx", ""},
         {ExportFormat::GeoJson, "layers", "layers.geojson", "*.geojson", ""},
+        {ExportFormat::Kml, "lines", "lines.kml", "*.kml", ""},
+        {ExportFormat::LinesCsv, "lines", "lines.csv", "*.csv", ""},
+        {ExportFormat::Lnw, "lines.LNW", "lines.LNW", "*.lnw", ""},
+        {ExportFormat::AsciiPlan, "lines", "lines.asciiplan", "*.asciiplan", ""},
+    };
+    const std::map<ExportFormat, std::string> firstLines = {
+        {ExportFormat::LinesCsv, "name,start_lat,start_lon,end_lat,end_lon\n"},
+        {ExportFormat::Lnw, "LNS 2\r\n"},
+        {ExportFormat::AsciiPlan, "DEG\r\n"},
     };
     const std::time_t now = 1796754005;
     for (const Case& c : cases) {
@@ -107,8 +117,16 @@ TEST(ExportMenu, EachFormatThroughTheChooser) {
             EXPECT_EQ(std::count(kinds.begin(), kinds.end(), "survey polygon"), 1);
             continue;
         }
+        if (firstLines.count(c.format)) {
+            EXPECT_EQ(w.dir.read(c.written).rfind(firstLines.at(c.format), 0), 0u);
+            continue;
+        }
         tinyxml2::XMLDocument doc;
         ASSERT_EQ(doc.LoadFile(path.c_str()), tinyxml2::XML_SUCCESS);
+        if (c.format == ExportFormat::Kml) {
+            EXPECT_STREQ(doc.RootElement()->Name(), "kml");
+            continue;
+        }
         if (c.format == ExportFormat::Gpx) {
             EXPECT_STREQ(doc.RootElement()->Name(), "gpx");
             continue;
@@ -170,6 +188,10 @@ TEST(ExportMenu, MenuCommands) {
         {"Route as RTZ...", MenuCommand::ExportRtz, "*.rtz", "plan.rtz"},
         {"Route as GPX...", MenuCommand::ExportGpx, "*.gpx", "plan.gpx"},
         {"Layers as GeoJSON...", MenuCommand::ExportGeoJson, "*.geojson", "plan.geojson"},
+        {"Lines as KML...", MenuCommand::ExportKml, "*.kml", "plan.kml"},
+        {"Lines as CSV...", MenuCommand::ExportLinesCsv, "*.csv", "plan.csv"},
+        {"Lines as LNW (UTM)...", MenuCommand::ExportLnw, "*.lnw", "plan.lnw"},
+        {"Lines as ASCII plan...", MenuCommand::ExportAsciiPlan, "*.asciiplan", "plan.asciiplan"},
     };
     const Menu& menu = exportMenu();
     EXPECT_STREQ(menu.label, "Export");

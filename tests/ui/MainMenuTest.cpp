@@ -94,7 +94,7 @@ TEST(MainMenu, LabelsInBarOrder) {
         labels.push_back(line);
     }
     const std::vector<std::string> expected = {
-        "File: Load plan; Save plan as...; Load polygon; Save polygon; Load shapefile;",
+        "File: Load plan; Save plan as...; Load polygon; Save polygon; Load shapefile; Import area...;",
         "Plan: Add Waypts; Edit Waypts; Draw Polygon; Fill Polygon; Check Depths; Delete Track; Delete Plan; "
         "Delete Polygon;",
         "AutoTransit: Set Start Pt; Set End Pt; Show Great Circle; Gen Transit; Leg Transit Abut; Leg Transit "

@@ -1,34 +1,42 @@
 #include "ExportCommand.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <cstdlib>
 #include <fstream>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "earth/TextureSink.hpp"
 #include "earth/TileStore.hpp"
-#include "plan/IsoTime.hpp"
-#include "plan/LayerExport.hpp"
+#include "export/IsoTime.hpp"
+#include "export/KmlExport.hpp"
+#include "export/LayerExport.hpp"
+#include "export/LineListExport.hpp"
+#include "export/LnwExport.hpp"
 #include "plan/PlanFiles.hpp"
-#include "plan/RouteExport.hpp"
+#include "export/RouteExport.hpp"
 #include "plan/SurveyPlan.hpp"
 
 namespace tessarin {
 
 const char* const kExportUsage =
-    "usage: tessarin-export PLAN --format rtz|gpx|geojson --out FILE [--speed KNOTS] [--depart ISO8601]";
+    "usage: tessarin-export PLAN --format rtz|gpx|geojson|kml|lines-csv|lnw|asciiplan --out FILE\n"
+    "                       [--speed KNOTS] [--depart ISO8601] [--crs EPSG]";
 
 bool parseExportArgs(const std::vector<std::string>& args, ExportOptions& options, std::string& error) {
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--format" || a == "--out" || a == "--speed" || a == "--depart";
+        const bool takesValue = a == "--format" || a == "--out" || a == "--speed" || a == "--depart" ||
+                                a == "--crs";
         if (takesValue && i + 1 >= args.size()) {
             error = a + " needs a value";
             return false;
         }
         if (a == "--format") {
             options.format = args[++i];
-            if (options.format != "rtz" && options.format != "gpx" && options.format != "geojson") {
+            static const char* const known[] = {"rtz", "gpx", "geojson", "kml", "lines-csv", "lnw", "asciiplan"};
+            if (std::find(std::begin(known), std::end(known), options.format) == std::end(known)) {
                 error = "unknown format " + options.format;
                 return false;
             }
@@ -43,6 +51,16 @@ bool parseExportArgs(const std::vector<std::string>& args, ExportOptions& option
                 return false;
             }
             options.speedKnots = static_cast<float>(knots);
+        } else if (a == "--crs") {
+            std::string v = args[++i];
+            if (v.size() > 5 && (v.compare(0, 5, "EPSG:") == 0 || v.compare(0, 5, "epsg:") == 0)) v.erase(0, 5);
+            char* end = nullptr;
+            const long code = std::strtol(v.c_str(), &end, 10);
+            if (v.empty() || *end != '\0' || code <= 0 || code > 999999) {
+                error = "--crs takes an EPSG code (32611 or EPSG:32611): " + args[i];
+                return false;
+            }
+            options.epsg = static_cast<int>(code);
         } else if (a == "--depart") {
             if (!parseIsoUtc(args[++i], options.departUtc)) {
                 error = "departure is not an ISO 8601 time (2026-12-08T18:00:00Z): " + args[i];
@@ -61,6 +79,10 @@ bool parseExportArgs(const std::vector<std::string>& args, ExportOptions& option
     }
     if (options.planPath.empty() || options.format.empty() || options.outPath.empty()) {
         error = "a plan file, --format and --out are needed";
+        return false;
+    }
+    if (options.epsg != 0 && options.format != "lnw") {
+        error = "--crs is for --format lnw only";
         return false;
     }
     return true;
@@ -97,6 +119,14 @@ int runExport(const ExportOptions& options, std::ostream& report) {
         result = exportRouteRtz(plan, options.outPath, options.departGiven ? options.departUtc : std::time(nullptr));
     else if (options.format == "gpx")
         result = exportRouteGpx(plan, options.outPath);
+    else if (options.format == "kml")
+        result = exportKml(plan, nullptr, options.outPath);
+    else if (options.format == "lines-csv")
+        result = exportLinesCsv(plan, options.outPath);
+    else if (options.format == "lnw")
+        result = exportLnw(plan, options.outPath, options.epsg);
+    else if (options.format == "asciiplan")
+        result = exportAsciiPlan(plan, options.outPath, std::time(nullptr));
     else
         result = exportLayersGeoJson(plan, nullptr, options.outPath);
     report << result.message << "\n";

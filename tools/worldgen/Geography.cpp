@@ -1,14 +1,15 @@
 #include "Geography.hpp"
 
+#include "Shorelines.hpp"
+
 namespace tessarin::worldgen {
 
 namespace {
 
 // The Americas as one ring, from Tierra del Fuego up the Pacific coast,
-// around Alaska and the Arctic, down the Atlantic and back. The Pacific coast
-// from Mexico to northern California follows the real shore to a few
-// kilometres; 33.754 N 118.225 W (the Long Beach harbour) lies about three
-// kilometres off the shore line.
+// around Alaska and the Arctic, down the Atlantic and back, drawn by hand.
+// The stretch from Acapulco (99.9 W) to Oregon (44.5 N) is replaced by the
+// real shoreline (landRings).
 const Ring kAmericas = {
     {-68.0, -55.5}, {-74.5, -52.0}, {-75.5, -47.0}, {-74.0, -42.0}, {-73.5, -37.0}, {-71.6, -33.0},
     {-71.3, -29.0}, {-70.5, -24.0}, {-70.2, -18.5}, {-75.5, -15.0}, {-77.2, -12.0}, {-79.5, -7.5},
@@ -154,11 +155,41 @@ const Ring kAntarctica = {
 
 }  // namespace
 
+namespace {
+
+std::size_t indexOf(const Ring& ring, GeoPoint p) {
+    for (std::size_t i = 0; i < ring.size(); ++i)
+        if (ring[i].lon == p.lon && ring[i].lat == p.lat) return i;
+    return ring.size();
+}
+
+// The hand-drawn Americas with their Pacific coast from 99.9 W to 44.5 N
+// replaced by the real one, which runs from the cut region's east edge
+// (100 W) to its north edge (45 N); the hand points beyond join it there.
+Ring americasWithRealCoast(const std::vector<GeoPoint>& coast) {
+    const std::size_t from = indexOf(kAmericas, {-99.9, 16.8});
+    const std::size_t to = indexOf(kAmericas, {-124.1, 44.5});
+    if (coast.size() < 2 || from >= to || to >= kAmericas.size()) return kAmericas;
+    std::vector<GeoPoint> northward = coast;
+    if (northward.front().lat > northward.back().lat) northward.assign(coast.rbegin(), coast.rend());
+    Ring ring(kAmericas.begin(), kAmericas.begin() + static_cast<long>(from));
+    ring.insert(ring.end(), northward.begin(), northward.end());
+    ring.insert(ring.end(), kAmericas.begin() + static_cast<long>(to) + 1, kAmericas.end());
+    return ring;
+}
+
+}  // namespace
+
 const std::vector<Ring>& landRings() {
-    static const std::vector<Ring> rings = {kAmericas, kAfroEurasia, kAustralia, kGreenland, kJapan,
-                                            kBritain,  kIreland,     kIceland,   kMadagascar, kNewZealand,
-                                            kBorneo,   kSumatra,     kJava,      kNewGuinea, kPhilippines,
-                                            kCuba,     kSriLanka,    kAntarctica};
+    static const std::vector<Ring> rings = [] {
+        const Shorelines& shores = sampleShorelines();
+        std::vector<Ring> r = {americasWithRealCoast(shores.mainland),
+                               kAfroEurasia, kAustralia, kGreenland, kJapan, kBritain, kIreland, kIceland,
+                               kMadagascar, kNewZealand, kBorneo, kSumatra, kJava, kNewGuinea, kPhilippines,
+                               kCuba, kSriLanka, kAntarctica};
+        r.insert(r.end(), shores.islands.begin(), shores.islands.end());
+        return r;
+    }();
     return rings;
 }
 

@@ -2,9 +2,10 @@
 // Fixed geography of the generated world: coastlines, volcanic islands and
 // named seamounts, fracture zones, the trench, the spreading ridge and the
 // ports that ship tracks join. Positions are longitude and latitude in
-// degrees (west and south negative). The north-east Pacific is drawn with
-// some care (it is what the sample world is used for); the rest of the globe
-// is only rough enough for the overview pictures.
+// degrees (west and south negative). The north-east Pacific has the real
+// coastlines and is drawn with some care (it is what the sample world is
+// used for); the rest of the globe is only rough enough for the overview
+// pictures.
 
 #include <vector>
 
@@ -17,7 +18,9 @@ struct GeoPoint {
 
 using Ring = std::vector<GeoPoint>;
 
-// Land outlines, closed implicitly (last point joins the first).
+// Land outlines, closed implicitly (last point joins the first): drawn by
+// hand, but in the sample region (180 W to 100 W, 0 to 45 N) the real
+// shorelines (Shorelines.hpp), the mainland coast spliced into the Americas.
 const std::vector<Ring>& landRings();
 
 // A volcano placed by hand. summitM is the elevation of its top (positive for

@@ -118,11 +118,16 @@ void WorldModel::addCone(double lon, double lat, double summitM, double radiusKm
     // cone is the same whichever grids this run built.
     const Detail coarse{8.0, false};
     const double seaKm = coast_.exactKm(lon, lat);
-    if (seaKm <= 0.0) return;
-    const double floor = baseSeaFloorM(lon, lat, seaKm, coarse);
+    // A named volcano whose centre is on land is the island the coastline
+    // draws; it stands on the abyssal floor. Unnamed ones never stand on land.
+    const bool island = named && seaKm <= 0.0;
+    if (seaKm <= 0.0 && !island) return;
+    const double floor = baseSeaFloorM(lon, lat, island ? CoastField::kMaxKm : seaKm, coarse);
     double relief;
     if (named) {
-        relief = summitM - floor;
+        // Where the coastline has no island, a named summit above the sea
+        // becomes a shallow bank: land comes from the coastline alone.
+        relief = (island ? summitM : std::min(summitM, -30.0)) - floor;
     } else {
         // summitM is the height above the floor for the scatter.
         if (seaKm < 150.0 || floor > -2500.0) return;
@@ -131,7 +136,7 @@ void WorldModel::addCone(double lon, double lat, double summitM, double radiusKm
     }
     if (relief <= 0.0) return;
     const double b = bearingDeg * kPi / 180.0;
-    Cone c{lon, lat, radiusKm, std::cos(b), std::sin(b), aspect, relief, flatTop};
+    Cone c{lon, lat, radiusKm, std::cos(b), std::sin(b), aspect, relief, flatTop, island, floor};
     const int index = static_cast<int>(cones_.size());
     cones_.push_back(c);
     const double reachLat = radiusKm * aspect / kKm;
@@ -251,14 +256,14 @@ double WorldModel::landM(double lon, double lat, double inlandKm, const Detail& 
     return plain + mountains;
 }
 
-double WorldModel::conesM(double lon, double lat, double seaKm, const Detail& d) const {
+WorldModel::ConeHeights WorldModel::conesM(double lon, double lat, const Detail& d) const {
+    ConeHeights heights;
     const int lonCell = static_cast<int>(std::floor(lon));
     const int latCell = static_cast<int>(std::floor(lat));
-    if (lonCell < -180 || lonCell > 179 || latCell < -90 || latCell > 89) return 0.0;
+    if (lonCell < -180 || lonCell > 179 || latCell < -90 || latCell > 89) return heights;
     const std::vector<int>& list = coneCells_[static_cast<std::size_t>(cellIndex(lonCell, latCell))];
-    if (list.empty()) return 0.0;
+    if (list.empty()) return heights;
     const double kx = std::cos(lat * kPi / 180.0) * kKm;
-    double best = 0.0;
     for (int i : list) {
         const Cone& c = cones_[static_cast<std::size_t>(i)];
         const double ex = (lon - c.lon) * kx, ny = (lat - c.lat) * kKm;
@@ -270,19 +275,33 @@ double WorldModel::conesM(double lon, double lat, double seaKm, const Detail& d)
         const double wobble = 1.0 + 0.1 * fractalNoise(lon * kKm, lat * kKm, seed_ + 30u, 24.0, 3, d.minWavelengthKm);
         const double f = coneProfile(r / (c.radiusKm * wobble));
         const double h = c.reliefM * (c.flatTop ? std::min(1.0, 1.7 * f) : f);
-        best = std::max(best, h);
+        if (c.island) {
+            heights.island = std::max(heights.island, h);
+            heights.islandTopM = std::max(heights.islandTopM, c.floorM + h);
+        } else {
+            heights.other = std::max(heights.other, h);
+        }
     }
-    (void)seaKm;
-    return best;
+    return heights;
 }
 
 double WorldModel::elevationM(double lon, double lat, const Detail& d) const {
     const double x = lon * kKm, y = lat * kKm;
     double seaKm = d.exactCoast ? coast_.exactKm(lon, lat) : coastKm(lon, lat, d.fineCoast);
-    // A ragged shore: the distance is shifted by up to 2.5 km near the coast.
+    // A ragged shore: the distance is shifted by up to 2.5 km near the coast,
+    // but never by more than half of itself, so the shore stays on the
+    // coastline.
     const double nearCoast = clamp01((90.0 - std::fabs(seaKm)) / 40.0);
-    if (nearCoast > 0.0) seaKm += nearCoast * 2.5 * fractalNoise(x, y, seed_ + 1u, 24.0, 6, d.minWavelengthKm);
-    if (seaKm <= 0.0) return landM(lon, lat, -seaKm, d);
+    if (nearCoast > 0.0) {
+        const double shift = nearCoast * 2.5 * fractalNoise(x, y, seed_ + 1u, 24.0, 6, d.minWavelengthKm);
+        seaKm += std::clamp(shift, -0.5 * std::fabs(seaKm), 0.5 * std::fabs(seaKm));
+    }
+    if (seaKm <= 0.0) {
+        // On an island the volcano rises above the generic relief.
+        const double land = landM(lon, lat, -seaKm, d);
+        const ConeHeights cones = conesM(lon, lat, d);
+        return cones.island > 0.0 ? std::max(land, cones.islandTopM) : land;
+    }
 
     double elevation = baseSeaFloorM(lon, lat, seaKm, d);
     // Abyssal hills, stretched north-south along the old ridge, buried by
@@ -292,10 +311,15 @@ double WorldModel::elevationM(double lon, double lat, const Detail& d) const {
         const double amplitude = 420.0 * (0.6 + 0.4 * fractalNoise(x, y, seed_ + 7u, 300.0, 1, d.minWavelengthKm));
         elevation += hillWeight * amplitude * fractalNoise(x * 3.0, y, seed_ + 6u, 60.0, 5, d.minWavelengthKm * 3.0);
     }
-    const double cones = conesM(lon, lat, seaKm, d);
-    // Near the shore the cones give way to the coast (a volcano cannot make
-    // the shelf deeper, only shallower).
-    elevation += cones;
+    const ConeHeights cones = conesM(lon, lat, d);
+    const double floor = elevation;
+    // A volcano makes the floor shallower, never deeper.
+    elevation += std::max(cones.island, cones.other);
+    if (cones.island > 0.0) {
+        // An island's flanks go under at its coast and steepen away from it
+        // (60 m a kilometre), but no deeper than the floor around.
+        elevation = std::min(elevation, std::max(floor, -(2.0 + 60.0 * seaKm)));
+    }
     return elevation;
 }
 

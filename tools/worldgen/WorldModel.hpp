@@ -8,7 +8,10 @@
 // the spreading ridge); fracture zones, a trench and the island-chain swell
 // are added along their axes; volcanoes (named ones and a seeded scatter of
 // seamounts) stand on top; abyssal hills, canyons and a ragged shore add the
-// texture. Noise coordinates are kilometres (longitude and latitude times
+// texture. In the sample region the land rings follow the real shorelines
+// (data/shores), and nothing generated moves the coast off them: the
+// roughening never turns sea into land or land into sea, and island volcanoes
+// drop below the sea at the coast. Noise coordinates are kilometres (longitude and latitude times
 // 111.2), so the texture is continuous across tile edges.
 
 #include "CoastField.hpp"
@@ -57,6 +60,18 @@ private:
         double aspect;
         double reliefM;     // summit above the floor under its centre
         bool flatTop;
+        // An island volcano: its centre is on land. Its flanks stay below
+        // the sea off the coast, so the shore is where the coastline says;
+        // floorM is the abyssal floor it stands on.
+        bool island;
+        double floorM;
+    };
+    // Heights of the cones at a point above their floors: the highest island
+    // volcano and the highest of the others.
+    struct ConeHeights {
+        double island = 0.0;
+        double islandTopM = -1e9;  // floor plus height of the highest island cone
+        double other = 0.0;
     };
 
     std::uint32_t seed_;
@@ -72,7 +87,7 @@ private:
     double swellM(double lon, double lat) const;
     double baseSeaFloorM(double lon, double lat, double seaKm, const Detail& d) const;
     double landM(double lon, double lat, double inlandKm, const Detail& d) const;
-    double conesM(double lon, double lat, double seaKm, const Detail& d) const;
+    ConeHeights conesM(double lon, double lat, const Detail& d) const;
     void addCone(double lon, double lat, double summitM, double radiusKm, double aspect,
                  double bearingDeg, bool flatTop, bool named);
 };

@@ -4,7 +4,7 @@
 #include <sstream>
 #include <string>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "support/TempDir.hpp"
 
 namespace tessarin {

@@ -9,7 +9,7 @@
 #include <nlohmann/json_fwd.hpp>
 #include <string>
 
-#include "plan/ExportResult.hpp"
+#include "export/ExportResult.hpp"
 
 namespace tessarin {
 

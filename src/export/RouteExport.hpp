@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "plan/ExportResult.hpp"
+#include "export/ExportResult.hpp"
 
 namespace tessarin {
 

@@ -1,4 +1,4 @@
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "plan/LayerExport.hpp"
+#include "export/LayerExport.hpp"
 
 #include <cmath>
 #include <cstdio>
@@ -7,7 +7,8 @@
 
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/AntimeridianSplit.hpp"
+#include "export/AntimeridianSplit.hpp"
+#include "export/SurveyLines.hpp"
 #include "plan/ReplacingFile.hpp"
 #include "plan/SurveyPlan.hpp"
 
@@ -41,22 +42,11 @@ json lineGeometry(const std::vector<Piece>& pieces) {
     return {{"type", "MultiLineString"}, {"coordinates", std::move(lines)}};
 }
 
-double signedArea(const Piece& ring) {
-    double sum = 0.0;
-    for (std::size_t i = 0; i < ring.size(); ++i) {
-        const PlanePoint& a = ring[i];
-        const PlanePoint& b = ring[(i + 1) % ring.size()];
-        sum += a.x * b.y - b.x * a.y;
-    }
-    return sum * 0.5;
-}
-
 // Exterior rings counter-clockwise, as RFC 7946 asks; latitude grows with
 // map-plane y, so the orientation is the same in both.
 json ringCoordinates(const Piece& ring) {
     json out = json::array();
-    const bool reverse = signedArea(ring) < 0.0;
-    for (std::size_t i = 0; i < ring.size(); ++i) out.push_back(positionOf(ring[reverse ? ring.size() - 1 - i : i]));
+    for (const PlanePoint& p : counterClockwise(ring)) out.push_back(positionOf(p));
     out.push_back(out.front());
     return out;
 }
@@ -106,13 +96,7 @@ json planLayers(const SurveyPlan& plan, const SurveyPolygon* polygon) {
         if (!swath.is_null()) features.push_back(feature(std::move(swath), {{"kind", "swath"}, {"leg", n}}));
     }
     if (polygon && polygon->first()) {
-        Piece ring;
-        const PolygonVertex* v = polygon->first();
-        do {
-            ring.push_back({v->x, v->y});
-            v = v->next;
-        } while (v != polygon->first());
-        json area = polygonGeometry(ring);
+        json area = polygonGeometry(polygonRing(*polygon));
         if (!area.is_null()) features.push_back(feature(std::move(area), {{"kind", "survey polygon"}}));
     }
     return {{"type", "FeatureCollection"}, {"features", std::move(features)}};

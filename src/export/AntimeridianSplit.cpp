@@ -1,4 +1,4 @@
-#include "plan/AntimeridianSplit.hpp"
+#include "export/AntimeridianSplit.hpp"
 
 #include <algorithm>
 #include <cmath>
@@ -98,6 +98,21 @@ std::vector<std::vector<PlanePoint>> splitRing(const std::vector<PlanePoint>& ri
         parts.push_back(std::move(part));
     }
     return parts;
+}
+
+double ringSignedArea(const std::vector<PlanePoint>& ring) {
+    double sum = 0.0;
+    for (std::size_t i = 0; i < ring.size(); ++i) {
+        const PlanePoint& a = ring[i];
+        const PlanePoint& b = ring[(i + 1) % ring.size()];
+        sum += a.x * b.y - b.x * a.y;
+    }
+    return sum * 0.5;
+}
+
+std::vector<PlanePoint> counterClockwise(std::vector<PlanePoint> ring) {
+    if (ringSignedArea(ring) < 0.0) std::reverse(ring.begin(), ring.end());
+    return ring;
 }
 
 }  // namespace tessarin

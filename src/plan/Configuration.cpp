@@ -1,4 +1,4 @@
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,12 +1,12 @@
-#include "plan/RouteExport.hpp"
+#include "export/RouteExport.hpp"
 
 #include <tinyxml2.h>
 
 #include <cmath>
 #include <cstdio>
 
-#include "plan/AntimeridianSplit.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/AntimeridianSplit.hpp"
+#include "export/IsoTime.hpp"
 #include "plan/ReplacingFile.hpp"
 #include "plan/SurveyPlan.hpp"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Configuration.hpp"
+#include "plan/Configuration.hpp"
 #include "support/TempDir.hpp"
 
 namespace tessarin {

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "earth/MapProjection.hpp"
-#include "plan/IsoTime.hpp"
+#include "export/IsoTime.hpp"
 #include "plan/PlanFiles.hpp"
 #include "plan/PlanWorld.hpp"
-#include "plan/RouteExport.hpp"
+#include "export/RouteExport.hpp"
 
 using tessarin::exportRouteGpx;
 using tessarin::exportRouteRtz;

@@ -28,4 +28,12 @@ std::vector<std::vector<PlanePoint>> splitLine(const std::vector<PlanePoint>& li
 // dropped.
 std::vector<std::vector<PlanePoint>> splitRing(const std::vector<PlanePoint>& ring);
 
+// The signed area of a ring given without the closing repeat,
+// positive when it runs counter-clockwise (latitude grows with map-plane y,
+// so the orientation is the same in degrees).
+double ringSignedArea(const std::vector<PlanePoint>& ring);
+
+// The ring counter-clockwise: reversed when it runs the other way.
+std::vector<PlanePoint> counterClockwise(std::vector<PlanePoint> ring);
+
 }  // namespace tessarin

@@ -10,8 +10,8 @@
 
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
-#include "plan/AntimeridianSplit.hpp"
-#include "plan/LayerExport.hpp"
+#include "export/AntimeridianSplit.hpp"
+#include "export/LayerExport.hpp"
 #include "plan/PlanWorld.hpp"
 #include "support/TileWriter.hpp"
 
