@@ -6,6 +6,7 @@
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "design/LineList.hpp"
 #include "fit/CoverageLookup.hpp"
 #include "fit/EdgeFit.hpp"
 #include "fit/SidewaysSearch.hpp"
@@ -106,6 +107,36 @@ bool PlannerState::editAction(int action, double& x, double& y, double& lat, flo
 
 void PlannerState::finishEdit(int action) {
     if (action == 3) plan->generateSwaths(false);
+}
+
+// ---- The line list's edits ------------------------------------------------------
+// One user change each; the swaths follow with turns, as after a delete.
+
+bool PlannerState::reverseLeg(int leg) {
+    if (!tessarin::reverseLeg(*plan, leg)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::moveLeg(int leg, int to) {
+    if (!tessarin::moveLeg(*plan, leg, to)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::deleteLeg(int leg) {
+    if (!tessarin::deleteLeg(*plan, leg)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::selectLeg(int leg) { return tessarin::selectLeg(*plan, leg); }
+
+void PlannerState::regenerateAfterListEdit() {
+    Waypoint* current = plan->current();
+    plan->generateSwaths(true);
+    // The swath pass unhighlights the markers; the edited leg stays selected.
+    if (current) current->marker->highlight();
 }
 
 // ---- Transits -------------------------------------------------------------------

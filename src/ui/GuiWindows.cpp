@@ -1,5 +1,7 @@
 #include "ui/GuiWindows.hpp"
 
+#include "app/AppState.hpp"
+#include "app/PlannerState.hpp"
 #include "ui/PlanStatsWindow.hpp"
 
 namespace tessarin {
@@ -15,6 +17,14 @@ void GuiWindows::buildPointEditor(double lat, double lon, float speed, float dep
 
 void GuiWindows::buildStatsWindow() {
     drawPlanStatsWindow(app_, planner_, statsFirstShow_);
+}
+
+void GuiWindows::buildDesignWindows() {
+    app_.profileMarkShown = false;
+    if (!app_.showProfile && !app_.showLines) return;
+    design_.refresh(*planner_.plan, planner_.tiles);
+    if (app_.showProfile) profile_.draw(app_, planner_, design_);
+    if (app_.showLines) lines_.draw(app_, planner_, design_);
 }
 
 void GuiWindows::finishFrame() {

@@ -46,6 +46,13 @@ const MenuItem kTransitItems[] = {
     {"Leg Transit Abut", MenuCommand::LegTransitAbut},  {"Leg Transit Unmap", MenuCommand::LegTransitUnmap},
 };
 
+const MenuItem kDesignItems[] = {
+    {"Profile", MenuCommand::ShowProfile},
+    {"Lines", MenuCommand::ShowLines},
+};
+
+const Menu kDesignMenu = {"Design", kDesignItems, sizeof kDesignItems / sizeof kDesignItems[0]};
+
 const Menu kMenus[] = {
     {"File", kFileItems, sizeof kFileItems / sizeof kFileItems[0]},
     {"Plan", kPlanItems, sizeof kPlanItems / sizeof kPlanItems[0]},
@@ -120,6 +127,8 @@ const Menu* mainMenus(std::size_t& count) {
 
 const Menu& exportMenu() { return kExportMenu; }
 
+const Menu& designMenu() { return kDesignMenu; }
+
 const FileFilter& csvFilter() {
     static const FileFilter filter{"Comma-separated values files (*.csv)", "*.csv"};
     return filter;
@@ -192,6 +201,8 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ExportGeoJson:
             exportFromMenu(ExportFormat::GeoJson, c.planner, c.chooser, "", std::time(nullptr), std::cerr);
             break;
+        case MenuCommand::ShowProfile: c.app.showProfile = true; break;
+        case MenuCommand::ShowLines: c.app.showLines = true; break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -235,6 +246,12 @@ MenuCommand drawMainMenu(AppState& app) {
         if (!app.showStats && ImGui::BeginMenu("Stats")) {
             clicked = MenuCommand::Stats;
             ImGui::CloseCurrentPopup();
+            ImGui::EndMenu();
+        }
+        if (ImGui::BeginMenu(kDesignMenu.label)) {
+            for (std::size_t i = 0; i < kDesignMenu.count; ++i) {
+                if (ImGui::MenuItem(kDesignMenu.items[i].label)) clicked = kDesignMenu.items[i].command;
+            }
             ImGui::EndMenu();
         }
         ImGui::SetWindowFontScale(1.3f);

@@ -41,6 +41,8 @@ enum class MenuCommand {
     ExportRtz,
     ExportGpx,
     ExportGeoJson,
+    ShowProfile,
+    ShowLines,
 };
 
 struct MenuItem {
@@ -59,6 +61,10 @@ const Menu* mainMenus(std::size_t& count);
 
 // The "Export" submenu, drawn after the items of "File".
 const Menu& exportMenu();
+
+// The "Design" menu, drawn to the right of "Stats"; tools that look at or
+// lay out the plan add their items here.
+const Menu& designMenu();
 
 // The dialogs' filters.
 const FileFilter& csvFilter();
