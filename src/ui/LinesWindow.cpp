@@ -38,8 +38,8 @@ bool applyLineEdit(LineEdit edit, int leg, AppState& app, PlannerState& planner)
 void LinesWindow::draw(AppState& app, PlannerState& planner, const ProfileCache& cache) {
     if (firstShow_) {
         const ImGuiIO& io = ImGui::GetIO();
-        ImGui::SetNextWindowPos(ImVec2(io.DisplaySize.x - 1010.0f, 60.0f), ImGuiCond_Always);
-        ImGui::SetNextWindowSize(ImVec2(990.0f, 320.0f), ImGuiCond_Always);
+        ImGui::SetNextWindowPos(ImVec2(std::max(0.0f, io.DisplaySize.x - 1140.0f), 60.0f), ImGuiCond_Always);
+        ImGui::SetNextWindowSize(ImVec2(std::min(1120.0f, io.DisplaySize.x), 320.0f), ImGuiCond_Always);
         firstShow_ = false;
     }
     if (!ImGui::Begin("Lines", &app.showLines)) {
@@ -57,6 +57,7 @@ void LinesWindow::draw(AppState& app, PlannerState& planner, const ProfileCache&
     if (!rows.empty() && ImGui::BeginTable("##lines", 10, flags)) {
         ImGui::TableSetupScrollFreeze(0, 1);
         ImGui::TableSetupColumn("#");
+        ImGui::TableSetupColumn("Edit");
         ImGui::TableSetupColumn("Start lat, lon");
         ImGui::TableSetupColumn("End lat, lon");
         ImGui::TableSetupColumn("Heading");
@@ -65,7 +66,6 @@ void LinesWindow::draw(AppState& app, PlannerState& planner, const ProfileCache&
         ImGui::TableSetupColumn("Min depth");
         ImGui::TableSetupColumn("Max depth");
         ImGui::TableSetupColumn("Min swath");
-        ImGui::TableSetupColumn("Edit");
         ImGui::TableHeadersRow();
         for (std::size_t i = 0; i < rows.size(); ++i) {
             const LineRow& r = rows[i];
@@ -80,6 +80,14 @@ void LinesWindow::draw(AppState& app, PlannerState& planner, const ProfileCache&
                 app.selectedLeg = leg;
                 planner.selectLeg(leg);
             }
+            ImGui::TableNextColumn();
+            if (ImGui::SmallButton("Rev")) edit = LineEdit::Reverse, editLeg = leg;
+            ImGui::SameLine();
+            if (ImGui::SmallButton("Up")) edit = LineEdit::MoveUp, editLeg = leg;
+            ImGui::SameLine();
+            if (ImGui::SmallButton("Dn")) edit = LineEdit::MoveDown, editLeg = leg;
+            ImGui::SameLine();
+            if (ImGui::SmallButton("Del")) edit = LineEdit::Delete, editLeg = leg;
             ImGui::TableNextColumn();
             ImGui::Text("%9.5f, %10.5f", r.startLat, r.startLon);
             ImGui::TableNextColumn();
@@ -96,14 +104,6 @@ void LinesWindow::draw(AppState& app, PlannerState& planner, const ProfileCache&
             ImGui::Text("%.0f m", static_cast<double>(r.deepestM));
             ImGui::TableNextColumn();
             ImGui::Text("%.0f m", static_cast<double>(r.minSwathM));
-            ImGui::TableNextColumn();
-            if (ImGui::SmallButton("Rev")) edit = LineEdit::Reverse, editLeg = leg;
-            ImGui::SameLine();
-            if (ImGui::SmallButton("Up")) edit = LineEdit::MoveUp, editLeg = leg;
-            ImGui::SameLine();
-            if (ImGui::SmallButton("Dn")) edit = LineEdit::MoveDown, editLeg = leg;
-            ImGui::SameLine();
-            if (ImGui::SmallButton("Del")) edit = LineEdit::Delete, editLeg = leg;
             ImGui::PopID();
         }
         ImGui::EndTable();

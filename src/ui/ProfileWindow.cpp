@@ -128,14 +128,19 @@ void ProfileWindow::draw(AppState& app, PlannerState& planner, const ProfileCach
             dl->AddLine(ImVec2(x, depth.top), ImVec2(x, slope.bottom), kGrid);
             char text[16];
             std::snprintf(text, sizeof text, "WP %d", m.waypoint + 1);
-            label(dl, x + 3.0f, origin.y + 2.0f, text);
+            // Near the right edge the label goes left of its line.
+            const float width = ImGui::CalcTextSize(text).x;
+            label(dl, x + 3.0f + width > right ? x - 3.0f - width : x + 3.0f, origin.y + 2.0f, text);
         } else if (m.kind == ProfileMarkKind::Turn) {
             dl->AddTriangleFilled(ImVec2(x - 6.0f, depth.top), ImVec2(x + 6.0f, depth.top),
                                   ImVec2(x, depth.top + 9.0f), kTurn);
         }
     }
 
-    // The floor, filled below the depth line.
+    // The floor, filled below the depth line. Fills are drawn without
+    // anti-aliasing: the fringes of neighbouring quads would show as seams.
+    const ImDrawListFlags savedFlags = dl->Flags;
+    dl->Flags &= ~ImDrawListFlags_AntiAliasedFill;
     const std::size_t n = shown.samples.size();
     for (std::size_t i = 0; i + 1 < n; ++i) {
         const ProfileSample& a = shown.samples[i];
@@ -151,6 +156,7 @@ void ProfileWindow::draw(AppState& app, PlannerState& planner, const ProfileCach
         dl->AddLine(ImVec2(xa, width.yOf(-a.starboardM)), ImVec2(xb, width.yOf(-b.starboardM)), kStarboard, 2.0f);
         dl->AddLine(ImVec2(xa, slope.yOf(a.slopeDeg)), ImVec2(xb, slope.yOf(b.slopeDeg)), kSlope, 1.5f);
     }
+    dl->Flags = savedFlags;
     dl->AddLine(ImVec2(left, width.yOf(0.0)), ImVec2(right, width.yOf(0.0)), kGrid);
     dl->AddLine(ImVec2(left, slope.yOf(0.0)), ImVec2(right, slope.yOf(0.0)), kGrid);
 
