@@ -8,23 +8,24 @@
 
 namespace tessarin {
 
+namespace {
+
+void diamond(float x, float y, float r) {
+    glBegin(GL_LINE_LOOP);
+    glVertex2f(x - r, y);
+    glVertex2f(x, y + r);
+    glVertex2f(x + r, y);
+    glVertex2f(x, y - r);
+    glEnd();
+}
+
+}  // namespace
+
 void drawProfileMark(float x, float y, float scale) {
-    const float inner = 0.4f / scale;
-    const float outer = 1.4f / scale;
     glLineWidth(2.0f);
     glColor3f(1.0f, 0.9f, 0.1f);
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(x - outer, y);
-    glVertex2f(x, y + outer);
-    glVertex2f(x + outer, y);
-    glVertex2f(x, y - outer);
-    glEnd();
-    glBegin(GL_LINE_LOOP);
-    glVertex2f(x - inner, y);
-    glVertex2f(x, y + inner);
-    glVertex2f(x + inner, y);
-    glVertex2f(x, y - inner);
-    glEnd();
+    diamond(x, y, 1.4f / scale);
+    diamond(x, y, 0.4f / scale);
 }
 
 void drawLegHighlight(const SurveyPlan& plan, int leg) {

@@ -243,10 +243,19 @@ MenuCommand drawMainMenu(AppState& app) {
             }
             ImGui::EndMenu();
         }
-        if (!app.showStats && ImGui::BeginMenu("Stats")) {
-            clicked = MenuCommand::Stats;
-            ImGui::CloseCurrentPopup();
-            ImGui::EndMenu();
+        // While "Stats" is absent its place stays empty, so the menus to its
+        // right do not move under the pointer.
+        static float statsWidth = 0.0f;
+        if (!app.showStats) {
+            const float before = ImGui::GetCursorPosX();
+            if (ImGui::BeginMenu("Stats")) {
+                clicked = MenuCommand::Stats;
+                ImGui::CloseCurrentPopup();
+                ImGui::EndMenu();
+            }
+            statsWidth = ImGui::GetCursorPosX() - before;
+        } else {
+            ImGui::SetCursorPosX(ImGui::GetCursorPosX() + statsWidth);
         }
         if (ImGui::BeginMenu(kDesignMenu.label)) {
             for (std::size_t i = 0; i < kDesignMenu.count; ++i) {
