@@ -56,6 +56,14 @@ struct AppState {
     // Departure of an exported route, ISO 8601, typed in the "Export"
     // submenu; empty means the time of the export.
     char exportDeparture[32] = {};
+    // Design windows: shown flags, the profile point under the pointer
+    // (map plane) and the leg selected in the line list (-1 none).
+    bool showProfile = false;
+    bool showLines = false;
+    bool profileMarkShown = false;
+    float profileMarkLon = 0.0f;
+    float profileMarkY = 0.0f;
+    int selectedLeg = -1;
     float globeLon = 180.0f;
     float globeLat = 0.0f;
 };

@@ -10,6 +10,7 @@
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "render/DesignOverlay.hpp"
 #include "render/MapView.hpp"
 
 namespace tessarin {
@@ -24,6 +25,7 @@ void FrameCycle::frame() {
     if (windows_ != nullptr) windows_->buildMainMenu();
     buildPointEditor();
     if (app_.showStats && windows_ != nullptr) windows_->buildStatsWindow();
+    if (windows_ != nullptr) windows_->buildDesignWindows();
 
     drawScene();
 
@@ -74,6 +76,8 @@ void FrameCycle::drawScene() {
     scene_.drawTilePictures(app_.viewCentreY, app_.viewCentreLon, app_.showCoverage);
     if (app_.showCoverage) scene_.drawCoverageDots(app_.viewCentreY, app_.viewCentreLon);
     scene_.drawPlanAndPolygon(app_.zoom, true);
+    if (app_.showLines && app_.selectedLeg >= 0) drawLegHighlight(*planner_.plan, app_.selectedLeg);
+    if (app_.profileMarkShown) drawProfileMark(app_.profileMarkLon, app_.profileMarkY, app_.zoom / 40.0f);
     scene_.drawPickMarker(app_.zoom / 40.0f);
     scene_.drawTransitOverlay(app_.zoom / 40.0f);
     scene_.drawCursorReadout(app_.cursorLat, app_.cursorLon, app_.cursorElevation);

@@ -24,6 +24,8 @@ public:
     // a polygon vertex.
     virtual void buildPointEditor(double lat, double lon, float speed, float depthMultiplier) = 0;
     virtual void buildStatsWindow() = 0;
+    // The design windows that are shown (profile, line list).
+    virtual void buildDesignWindows() {}
     // After the frame has been shown, outside the GUI frame: work that may
     // block or run GUI frames of its own (file choosers).
     virtual void finishFrame() {}

@@ -11,6 +11,7 @@
 #include "area/ShapefileImport.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
+#include "design/LineList.hpp"
 #include "fit/CoverageLookup.hpp"
 #include "fit/EdgeFit.hpp"
 #include "fit/SidewaysSearch.hpp"
@@ -181,6 +182,39 @@ bool PlannerState::deleteCurrentWaypoint() {
     plan->deleteCurrent();
     plan->generateSwaths(true);
     return true;
+}
+
+// ---- The line list's edits ------------------------------------------------------
+// One user change each; the swaths follow with turns, as after a delete.
+
+bool PlannerState::reverseLeg(int leg) {
+    beginEdit("Reverse line");
+    if (!tessarin::reverseLeg(*plan, leg)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::moveLeg(int leg, int to) {
+    beginEdit("Move line");
+    if (!tessarin::moveLeg(*plan, leg, to)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::deleteLeg(int leg) {
+    beginEdit("Delete line");
+    if (!tessarin::deleteLeg(*plan, leg)) return false;
+    regenerateAfterListEdit();
+    return true;
+}
+
+bool PlannerState::selectLeg(int leg) { return tessarin::selectLeg(*plan, leg); }
+
+void PlannerState::regenerateAfterListEdit() {
+    Waypoint* current = plan->current();
+    plan->generateSwaths(true);
+    // The swath pass unhighlights the markers; the edited leg stays selected.
+    if (current) current->marker->highlight();
 }
 
 // ---- Transits -------------------------------------------------------------------

@@ -83,6 +83,15 @@ public:
     // (the point editor shows it); false when the plan is empty.
     bool deleteCurrentWaypoint();
 
+    // The line list's edits on leg (0-based, sailing order), one user change
+    // each: the swaths are regenerated once, with turns. False, with the
+    // plan unchanged, when there is no such leg (or target place).
+    bool reverseLeg(int leg);
+    bool moveLeg(int leg, int to);
+    bool deleteLeg(int leg);
+    // Makes the leg's first waypoint current and highlights it.
+    bool selectLeg(int leg);
+
     // Transits (the start and end come from the last picked point).
     void setTransitStart();
     void setTransitEnd();
@@ -138,6 +147,8 @@ public:
     void setProgress(ProgressSink* sink) { progress_ = sink ? sink : &consoleProgress_; }
 
 private:
+    void regenerateAfterListEdit();
+
     std::ostream& out_;
     std::string root_;
     ConsoleProgress consoleProgress_;

@@ -602,6 +602,7 @@ float SurveyPlan::legSwath(Waypoint& w, bool fromTurns, double& averageElevation
     w.normalY = ny;
 
     w.sampleCount = samples;
+    w.straightSamples = samples;
     const float step = samples > 0 ? 1.0f / static_cast<float>(samples) : 0.0f;
 
     double elevationSum = 0.0;
@@ -614,6 +615,9 @@ float SurveyPlan::legSwath(Waypoint& w, bool fromTurns, double& averageElevation
         const float lat = static_cast<float>(latitudeFromMapY(y));
 
         const float d = depthAt(x, lat);
+        w.trackX[i] = x;
+        w.trackY[i] = y;
+        w.trackElevation[i] = d;
         elevationSum += d;
         greatest = std::max(greatest, d);
 

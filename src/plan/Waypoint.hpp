@@ -41,6 +41,13 @@ struct Waypoint {
     double turnDirection = 0.0;    // +1 port (anticlockwise), -1 starboard
     double legStartX = 0.0;
     double legStartY = 0.0;
+    // The straight part as the last swath pass sampled it: sample i (below
+    // straightSamples) was taken at (trackX[i], trackY[i]) over a floor at
+    // trackElevation[i] metres; the samples after those belong to the turn.
+    int straightSamples = 0;
+    float trackX[kMaxSamples] = {};
+    float trackY[kMaxSamples] = {};
+    float trackElevation[kMaxSamples] = {};
 };
 
 }  // namespace tessarin

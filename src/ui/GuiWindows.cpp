@@ -2,6 +2,7 @@
 
 #include <imgui.h>
 
+#include "app/AppState.hpp"
 #include "app/EditHistory.hpp"
 #include "app/PlannerState.hpp"
 #include "ui/PlanStatsWindow.hpp"
@@ -23,6 +24,14 @@ void GuiWindows::buildPointEditor(double lat, double lon, float speed, float dep
 
 void GuiWindows::buildStatsWindow() {
     drawPlanStatsWindow(app_, planner_, statsWindow_, ImGui::GetTime());
+}
+
+void GuiWindows::buildDesignWindows() {
+    app_.profileMarkShown = false;
+    if (!app_.showProfile && !app_.showLines) return;
+    design_.refresh(*planner_.plan, planner_.tiles);
+    if (app_.showProfile) profile_.draw(app_, planner_, design_);
+    if (app_.showLines) lines_.draw(app_, planner_, design_);
 }
 
 void GuiWindows::finishFrame() {

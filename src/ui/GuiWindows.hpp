@@ -1,13 +1,16 @@
 #pragma once
-// The GUI windows of every frame: the main menu, the point editor and the
-// statistics window. A menu item clicked while the frame's GUI is being built
-// runs once that frame has been shown, outside the GUI frame, so file
-// choosers may block or run GUI frames of their own.
+// The GUI windows of every frame: the main menu, the point editor, the
+// statistics window and the design windows. A menu item clicked while the
+// frame's GUI is being built runs once that frame has been shown, outside the
+// GUI frame, so file choosers may block or run GUI frames of their own.
 
 #include "app/FrameCycle.hpp"
+#include "design/ProfileCache.hpp"
+#include "ui/LinesWindow.hpp"
 #include "ui/MainMenu.hpp"
 #include "ui/PlanStatsWindow.hpp"
 #include "ui/PointEditor.hpp"
+#include "ui/ProfileWindow.hpp"
 
 namespace tessarin {
 
@@ -19,6 +22,7 @@ public:
     void buildMainMenu() override;
     void buildPointEditor(double lat, double lon, float speed, float depthMultiplier) override;
     void buildStatsWindow() override;
+    void buildDesignWindows() override;
     void finishFrame() override;
 
 private:
@@ -29,6 +33,10 @@ private:
     PointEditor editor_;
     MenuCommand pending_ = MenuCommand::None;
     PlanStatsWindowState statsWindow_;
+    // Profile and line list share one computation per plan change.
+    ProfileCache design_;
+    ProfileWindow profile_;
+    LinesWindow lines_;
 };
 
 }  // namespace tessarin

@@ -63,6 +63,13 @@ const MenuItem kEditItems[] = {
 
 const Menu kEditMenu = {"Edit", kEditItems, sizeof kEditItems / sizeof kEditItems[0]};
 
+const MenuItem kDesignItems[] = {
+    {"Profile", MenuCommand::ShowProfile},
+    {"Lines", MenuCommand::ShowLines},
+};
+
+const Menu kDesignMenu = {"Design", kDesignItems, sizeof kDesignItems / sizeof kDesignItems[0]};
+
 const Menu kMenus[] = {
     {"File", kFileItems, sizeof kFileItems / sizeof kFileItems[0]},
     {"Plan", kPlanItems, sizeof kPlanItems / sizeof kPlanItems[0]},
@@ -182,6 +189,8 @@ std::vector<std::string> planSaveTargets(const std::string& path) {
 
 std::vector<std::string> polygonSaveTargets(const std::string& path) { return {path + ".csv"}; }
 
+const Menu& designMenu() { return kDesignMenu; }
+
 const FileFilter& csvFilter() {
     static const FileFilter filter{"Comma-separated values files (*.csv)", "*.csv"};
     return filter;
@@ -271,6 +280,8 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
         case MenuCommand::ImportAreaChosen:
             if (importChosenArea(c.planner, std::cerr)) showImportedArea(c);
             break;
+        case MenuCommand::ShowProfile: c.app.showProfile = true; break;
+        case MenuCommand::ShowLines: c.app.showLines = true; break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;
@@ -334,6 +345,12 @@ MenuCommand drawMainMenu(AppState& app, const EditMenuState& edit) {
                 if (ImGui::MenuItem(kEditMenu.items[i].label, shortcuts[i], false, enabled[i])) {
                     clicked = kEditMenu.items[i].command;
                 }
+            }
+            ImGui::EndMenu();
+        }
+        if (ImGui::BeginMenu(kDesignMenu.label)) {
+            for (std::size_t i = 0; i < kDesignMenu.count; ++i) {
+                if (ImGui::MenuItem(kDesignMenu.items[i].label)) clicked = kDesignMenu.items[i].command;
             }
             ImGui::EndMenu();
         }

@@ -52,6 +52,8 @@ enum class MenuCommand {
     ExportAsciiPlan,
     ImportArea,
     ImportAreaChosen,
+    ShowProfile,
+    ShowLines,
 };
 
 struct MenuItem {
@@ -74,6 +76,10 @@ const Menu& exportMenu();
 // The "Edit" menu, to the right of "Stats": undo, redo and, when the last
 // session left unsaved work, its recovery.
 const Menu& editMenu();
+
+// The "Design" menu, drawn to the right of "Edit"; tools that look at or
+// lay out the plan add their items here.
+const Menu& designMenu();
 
 // The dialogs' filters.
 const FileFilter& csvFilter();

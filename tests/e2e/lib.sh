@@ -96,3 +96,21 @@ wait_exit() {
   APP_PID=""
   [ "$status" -eq "$expected" ] || fail "exit status $status, expected $expected"
 }
+
+# The GUI reads the mouse and keys once a frame: a press and release that
+# fall between two frames are lost, so every GUI press is held a moment, and
+# the pointer rests before it so the GUI knows what it is over.
+gui_click() {
+  xdotool mousemove "$1" "$2"
+  sleep 0.4
+  xdotool mousedown 1
+  sleep 0.25
+  xdotool mouseup 1
+  sleep 0.4
+}
+gui_key() {
+  xdotool keydown "$1"
+  sleep 0.25
+  xdotool keyup "$1"
+  sleep 0.3
+}

@@ -14,23 +14,6 @@ source "$src/tests/e2e/lib.sh"
 source "$src/tests/e2e/map_lib.sh"
 export TESSARIN_FILE_CHOOSER=window
 
-# The GUI reads the mouse and keys once a frame: a press and release that
-# fall between two frames are lost, so every GUI press is held a moment, and
-# the pointer rests before it so the GUI knows what it is over.
-gui_click() {
-  xdotool mousemove "$1" "$2"
-  sleep 0.4
-  xdotool mousedown 1
-  sleep 0.25
-  xdotool mouseup 1
-  sleep 0.4
-}
-gui_key() {
-  xdotool keydown "$1"
-  sleep 0.25
-  xdotool keyup "$1"
-  sleep 0.3
-}
 # Menu titles and items in window pixels (the bar's font is 1.3 times the
 # default; items are 20 pixels apart).
 FILE_X=28 PLAN_X=83 TRANSIT_X=170 STATS_X=257 BAR_Y=12

@@ -2,8 +2,12 @@
 
 #include <cstring>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "ImportCommand.hpp"
+#include "LinesCommand.hpp"
+#include "ProfileCommand.hpp"
 
 namespace {
 
@@ -13,8 +17,21 @@ struct Command {
     const char* summary;
 };
 
+// argv[0] is the command's own name.
+std::vector<std::string> argumentsAfter(int argc, char** argv) { return {argv + 1, argv + argc}; }
+
+int profile(int argc, char** argv, std::ostream&, std::ostream& err) {
+    return tessarin::runProfile(argumentsAfter(argc, argv), err);
+}
+
+int lines(int argc, char** argv, std::ostream&, std::ostream& err) {
+    return tessarin::runLines(argumentsAfter(argc, argv), err);
+}
+
 const Command kCommands[] = {
     {"import", tessarin::runImport, "import AREA --out NAME.csv [--feature N]   polygon of a GIS file"},
+    {"profile", profile, "profile PLAN --out FILE.csv [--step METRES]   depth and swath along the plan"},
+    {"lines", lines, "lines PLAN --out FILE.csv   the plan's legs in sailing order"},
 };
 
 int usage(std::ostream& err) {
