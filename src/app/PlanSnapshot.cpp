@@ -16,7 +16,7 @@ std::atomic<std::size_t> recordBytes{0};
 
 // A field added to Waypoint or PolygonVertex must be copied and compared
 // below, or an undo would silently lose it.
-static_assert(sizeof(Waypoint) == 9752, "copy and compare the new Waypoint field in PlanSnapshot.cpp");
+static_assert(sizeof(Waypoint) == 14560, "copy and compare the new Waypoint field in PlanSnapshot.cpp");
 static_assert(sizeof(PolygonVertex) == 112, "compare the new PolygonVertex field in PlanSnapshot.cpp");
 
 template <std::size_t N>
@@ -88,6 +88,10 @@ void copyWaypointValues(const Waypoint& from, Waypoint& to) {
     to.turnDirection = from.turnDirection;
     to.legStartX = from.legStartX;
     to.legStartY = from.legStartY;
+    to.straightSamples = from.straightSamples;
+    copyArray(from.trackX, to.trackX);
+    copyArray(from.trackY, to.trackY);
+    copyArray(from.trackElevation, to.trackElevation);
 }
 
 bool sameWaypointValues(const Waypoint& a, const Waypoint& b) {
@@ -98,7 +102,9 @@ bool sameWaypointValues(const Waypoint& a, const Waypoint& b) {
            a.turnEntryX == b.turnEntryX && a.turnEntryY == b.turnEntryY && a.turnDirection == b.turnDirection &&
            a.legStartX == b.legStartX && a.legStartY == b.legStartY && sameArray(a.rightX, b.rightX) &&
            sameArray(a.rightY, b.rightY) && sameArray(a.leftX, b.leftX) && sameArray(a.leftY, b.leftY) &&
-           sameArray(a.rightReach, b.rightReach) && sameArray(a.leftReach, b.leftReach);
+           sameArray(a.rightReach, b.rightReach) && sameArray(a.leftReach, b.leftReach) &&
+           a.straightSamples == b.straightSamples && sameArray(a.trackX, b.trackX) && sameArray(a.trackY, b.trackY) &&
+           sameArray(a.trackElevation, b.trackElevation);
 }
 
 bool PlanSnapshot::samePlan(const PlanSnapshot& o) const {

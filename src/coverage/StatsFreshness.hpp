@@ -7,13 +7,9 @@
 
 #include <cstdint>
 
+#include "plan/PlanFingerprint.hpp"
+
 namespace tessarin {
-
-class SurveyPlan;
-
-// Equal for plans whose swaths are the same; differs (but for hash
-// collisions) after any move, insertion, deletion or swath change.
-std::uint64_t planFingerprint(const SurveyPlan& plan);
 
 class StatsFreshness {
 public:

@@ -9,15 +9,12 @@
 
 #include "design/DepthProfile.hpp"
 #include "design/LineList.hpp"
+#include "plan/PlanFingerprint.hpp"
 
 namespace tessarin {
 
 class SurveyPlan;
 class TileStore;
-
-// Changes whenever a waypoint is added, removed, moved or reordered, or a
-// swath pass gives a leg other samples, length or area.
-std::uint64_t planFingerprint(const SurveyPlan& plan);
 
 class ProfileCache {
 public:
