@@ -14,8 +14,8 @@
 //
 // After the timings it prints, for both fills of Area_1, Area_2, Area_3 (those
 // the world holds), an L-shaped area and a square with a notch, the share of
-// the area under the union of the plan's swath polygons and the count of
-// survey lines with a stretch outside the area.
+// the area under the union of the plan's swath polygons, the count of survey
+// lines with a stretch outside the area, and the fill's wall and CPU time.
 //
 // The world is read from $TESSARIN_BENCH_WORLD (default build/bench-world,
 // written by: tessarin-worldgen --out build/bench-world --region -132 -124 8 16;
@@ -30,6 +30,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <ctime>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -335,7 +336,8 @@ void printCoverageTable() {
     };
     PlannerState& p = *scene->planner;
     std::printf("\nCoverage of the area by the union of the swath polygons:\n");
-    std::printf("  %-10s %-6s %6s %9s %8s %9s\n", "area", "fill", "lines", "covered", "outside", "ms");
+    std::printf("  %-10s %-6s %6s %9s %8s %9s %9s\n", "area", "fill", "lines", "covered", "outside", "ms",
+                "cpu ms");
     for (const CoverageArea& a : areas) {
         for (const bool extra : {false, true}) {
             p.plan->clearPlan();
@@ -349,10 +351,12 @@ void printCoverageTable() {
             // Nothing resident there: no data, no fill worth measuring.
             float e = 0.0f;
             if (!p.tiles.getDepth(p.polygon->first()->x, p.polygon->first()->lat, e)) continue;
+            const std::clock_t cpu0 = std::clock();
             const double seconds = runFill(extra, nullptr);
+            const double cpuSeconds = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
             const test::SwathUnionFigures f = test::measureSwathUnion(*p.plan, *p.polygon);
-            std::printf("  %-10s %-6s %6d %8.1f%% %8d %9.0f\n", a.name, extra ? "key f" : "plain", f.surveyLines,
-                        100.0 * f.coveredFraction, f.linesOutside, seconds * 1000.0);
+            std::printf("  %-10s %-6s %6d %8.1f%% %8d %9.0f %9.0f\n", a.name, extra ? "key f" : "plain", f.surveyLines,
+                        100.0 * f.coveredFraction, f.linesOutside, seconds * 1000.0, cpuSeconds * 1000.0);
             scene->out().str("");
         }
     }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iostream>
 #include <set>
 #include <tuple>
 #include <utility>
@@ -237,7 +238,7 @@ PlanStatistics computePlanStatistics(CaptureTarget* target, const SurveyPlan& pl
             for (std::size_t i = begin; i < end; ++i) {
                 const Block& b = blocks[i];
                 if (!makeResident(tiles, b.cells)) {
-                    out << "Plan statistics: the tiles under a block could not all be loaded\n";
+                    std::cerr << "Plan statistics: the tiles under a block could not all be loaded\n";
                 }
                 if (!target || strips.empty() ||
                     !target->captureStatsBlock(strips.data(), static_cast<int>(strips.size()), b.x, b.y,
