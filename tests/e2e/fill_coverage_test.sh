@@ -41,11 +41,11 @@ wait_for_line "POLYFILL 2"
 wait_for_line "genSwaths 1"
 grep -q "REFINE EDGE OVERLAP" "$APP_LOG" || fail "key f fitted no line"
 
-# File > Export (item 6) > Layers as GeoJSON... (the submenu's third item).
+# File > Export (item 7) > Layers as GeoJSON... (the submenu's third item).
 press_at 28 12
-xdotool mousemove 48 140
+xdotool mousemove 48 160
 sleep 0.6
-press_at 258 172
+press_at 258 192
 for i in $(seq 1 50); do [ -s "$W/fill.geojson" ] && break; sleep 0.1; done
 [ -s "$W/fill.geojson" ] || { screenshot "$W/export.png"; fail "the GeoJSON export wrote nothing"; }
 

@@ -12,8 +12,8 @@ source "$src/tests/e2e/lib.sh"
 source "$src/tests/e2e/map_lib.sh"
 export TESSARIN_FILE_CHOOSER=window
 
-# "Design" stands right of "Stats" (the statistics window stays closed here).
-FILE_X=28 DESIGN_X=320 BAR_Y=12
+# "Design" stands right of "Stats" and "Edit" (the statistics window stays closed here).
+FILE_X=28 DESIGN_X=370 BAR_Y=12
 item_y() { echo $((40 + 20 * ($1 - 1))); }
 menu_item() {  # menu_item TITLE_X ITEM_NUMBER
   gui_click "$1" "$BAR_Y"
