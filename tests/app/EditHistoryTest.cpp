@@ -155,6 +155,18 @@ TEST_F(EditHistoryTest, EveryKindOfChangeIsUndoneAndRedoneExactly) {
          }},
         {"polygon point deleted", planAndSquare, [](EditHistoryTest& t) { t.planner.deletePolygonVertex(); }},
         {"polygon editor Enter", planAndSquare, [](EditHistoryTest& t) { t.planner.updatePolygonVertex(2.0, 6.5); }},
+        {"line list: reverse", planAndSquare, [](EditHistoryTest& t) { t.planner.reverseLeg(1); }},
+        {"line list: move", planAndSquare, [](EditHistoryTest& t) { t.planner.moveLeg(0, 1); }},
+        {"line list: delete", planAndSquare, [](EditHistoryTest& t) { t.planner.deleteLeg(0); }},
+        {"import area", planAndSquare,
+         [](EditHistoryTest& t) {
+             dir_->write("area.geojson",
+                         "{\"type\":\"FeatureCollection\",\"features\":[{\"type\":\"Feature\",\"properties\":{},"
+                         "\"geometry\":{\"type\":\"Polygon\",\"coordinates\":[[[5.2,0.6],[5.8,0.6],[5.8,1.2],"
+                         "[5.2,1.2],[5.2,0.6]]]}}]}");
+             std::ostringstream report;
+             ASSERT_TRUE(t.planner.importArea(dir_->file("area.geojson"), 1, report)) << report.str();
+         }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
