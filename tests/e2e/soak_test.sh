@@ -157,11 +157,12 @@ random_step() {
   elif [ $r -lt 72 ]; then
     step mousemove "$(rx)" "$(ry)" click $((RANDOM % 2 + 4))
   elif [ $r -lt 77 ]; then
-    # The right-button menu: an entry under the pointer, or a click beside it.
+    # The right-button menu and one of its three entries (a click beside a
+    # GLUT menu can leave it open, holding every key and click).
     x=$(rx) y=$(ry)
     step mousemove "$x" "$y" click 3
     step sleep 0.2
-    step mousemove $((x + 30)) $((y + 10 + 22 * (RANDOM % 4))) click 1
+    step mousemove $((x + 30)) $((y + 10 + 22 * (RANDOM % 3))) click 1
   elif [ $r -lt 90 ]; then
     local m=$((RANDOM % 4))
     step mousemove "${MENUS_X[$m]}" "$BAR_Y" click 1
