@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
@@ -56,9 +58,18 @@ ExportResult exportFromMenu(ExportFormat format, PlannerState& planner, FileChoo
         report << r.message << "\n";
         return r;
     }
+    chooser.setTitle("Export as " + exportFilter(format).name);
     const std::string chosen = chooser.saveFile(exportFilter(format));
     if (chosen.empty()) return {};
     const std::string path = withExportExtension(chosen, format);
+    // An export replaces a file only when the user says so: a plan's own
+    // .csv is one click away in the same folder.
+    std::error_code ec;
+    if (std::filesystem::exists(path, ec) && !chooser.confirmReplace({path})) {
+        ExportResult r{false, "Not exported: " + path + " was kept"};
+        report << r.message << "\n";
+        return r;
+    }
     ExportResult r;
     switch (format) {
         case ExportFormat::Rtz: r = exportRouteRtz(*planner.plan, path, depart); break;

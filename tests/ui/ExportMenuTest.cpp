@@ -38,6 +38,11 @@ public:
         asked.push_back("save " + f.pattern);
         return answer;
     }
+    bool replace = false;
+    bool confirmReplace(const std::vector<std::string>& files) override {
+        for (const std::string& f : files) asked.push_back("replace " + f);
+        return replace;
+    }
 };
 
 struct ExportWorld {
@@ -72,6 +77,20 @@ TEST(ExportMenu, ExtensionAddedWhenMissing) {
         {"/s/a.geojson", ExportFormat::GeoJson, "/s/a.geojson"}, {".rtz", ExportFormat::Rtz, ".rtz.rtz"},
     };
     for (const Case& c : cases) EXPECT_EQ(withExportExtension(c.chosen, c.format), c.written) << c.chosen;
+}
+
+TEST(ExportMenu, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
+    for (const bool replace : {false, true}) {
+        SCOPED_TRACE(replace ? "replace" : "keep");
+        ExportWorld w;
+        w.dir.write("lines.csv", "the user's own file\n");
+        w.chooser.answer = w.dir.file("lines");
+        w.chooser.replace = replace;
+        const ExportResult r = exportFromMenu(ExportFormat::LinesCsv, w.planner, w.chooser, "", 0, w.report);
+        EXPECT_EQ(r.ok, replace) << r.message;
+        EXPECT_EQ(w.chooser.asked, (std::vector<std::string>{"save *.csv", "replace " + w.dir.file("lines.csv")}));
+        EXPECT_EQ(w.dir.read("lines.csv") == "the user's own file\n", !replace);
+    }
 }
 
 TEST(ExportMenu, EachFormatThroughTheChooser) {
