@@ -6,7 +6,7 @@
 # crashes (under the sanitizers: reports nothing) and that its resident
 # memory after a warm-up stays within 10 % while the input goes on.
 #
-#   soak_test.sh EXE SRC                 60 s (SOAK_SECONDS), seed SOAK_SEED
+#   soak_test.sh EXE SRC                 60 s (SOAK_SECONDS), seed SOAK_SEED (21)
 #   SOAK_REPLAY=FILE soak_test.sh ...    replays a kept case instead
 #
 # Every case kept in tests/e2e/soak_cases is replayed first. The input of a
@@ -21,7 +21,9 @@ export TESSARIN_FILE_CHOOSER=window
 export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}quarantine_size_mb=16:detect_leaks=0"
 
 SECONDS_TOTAL=${SOAK_SECONDS:-60}
-SEED=${SOAK_SEED:-$(( $(date +%s) % 100000 ))}
+# The suite replays one fixed seed, so a failure there is the same input
+# every run; scripts/soak draws a new seed each time.
+SEED=${SOAK_SEED:-21}
 RANDOM=$SEED
 here=$PWD
 
@@ -135,8 +137,8 @@ fi
 KEYS=(i e f c m o x l t Tab Escape comma period 1 2 3 P p Delete BackSpace Left Right Up Down Home End Next Prior
       ctrl+z ctrl+y ctrl+shift+z Return a)
 BAR_Y=12
-MENUS_X=(28 83 170 312)     # File, Plan, AutoTransit, Edit (right of Stats)
-MENU_ITEMS=(6 8 6 3)
+MENUS_X=(28 83 170 312 370) # File, Plan, AutoTransit, Edit and Design (right of Stats)
+MENU_ITEMS=(7 8 6 3 2)
 EX=760 EY=380               # the point editor's first place
 EDITOR_BUTTONS=("$((EX + 75)) $((EY + 222))" "$((EX + 225)) $((EY + 222))" "$((EX + 75)) $((EY + 182))"
                 "$((EX + 225)) $((EY + 182))" "$((EX + 260)) $((EY + 25))" "$((EX + 75)) $((EY + 70))")
@@ -164,7 +166,7 @@ random_step() {
     step sleep 0.2
     step mousemove $((x + 30)) $((y + 10 + 22 * (RANDOM % 3))) click 1
   elif [ $r -lt 90 ]; then
-    local m=$((RANDOM % 4))
+    local m=$((RANDOM % ${#MENUS_X[@]}))
     step mousemove "${MENUS_X[$m]}" "$BAR_Y" click 1
     step sleep 0.15
     step mousemove $((${MENUS_X[$m]} + 20)) $((40 + 20 * (RANDOM % ${MENU_ITEMS[$m]}))) click 1
