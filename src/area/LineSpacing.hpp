@@ -9,7 +9,7 @@
 
 namespace tessarin {
 
-class ExtinctionCurve;
+struct ExtinctionCurve;
 class SurveyPolygon;
 class TileStore;
 
