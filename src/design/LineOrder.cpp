@@ -1,5 +1,6 @@
 #include "design/LineOrder.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <numeric>
@@ -82,15 +83,11 @@ void mend(const Scorer& s, std::vector<int>& o) {
                             narrowIn += n2 - s.narrow(p, q);
                             distIn += d2 - s.dist(p, q);
                         }
-                        if (flip && len > 1) {
-                            // A reversed run keeps its inner distances; its
-                            // inner turns are the same pairs.
-                        }
                         const bool better = narrowIn < narrowOut ||
                                             (narrowIn == narrowOut && distIn < distOut - 1e-9);
                         if (!better) continue;
                         std::vector<int> run(o.begin() + i, o.begin() + i + len);
-                        if (flip) run.assign(run.rbegin(), run.rend());
+                        if (flip) std::reverse(run.begin(), run.end());
                         std::vector<int> rest;
                         rest.reserve(static_cast<std::size_t>(n));
                         for (int m = 0; m < n; ++m) {

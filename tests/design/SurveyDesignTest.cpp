@@ -258,6 +258,19 @@ TEST(LineOrder, InterleavedTurnsSpanTheDiameterWithLittleExtra) {
         for (std::size_t i = 1; i < r.order.size(); ++i) EXPECT_GE(std::abs(r.order[i] - r.order[i - 1]), c.gap);
         EXPECT_LE(turnDistanceM(offsets, r.order), 1.1 * 100.0 * optimum(c.lines, c.gap));
     }
+    // Spacings that change from line to line (the depth rule): every line
+    // once, every turn at least the diameter across.
+    for (double diameter : {250.0, 420.0, 700.0}) {
+        SCOPED_TRACE(diameter);
+        std::vector<double> offsets{0.0};
+        for (int i = 1; i < 17; ++i) offsets.push_back(offsets.back() + 100.0 * (1.0 + 0.6 * std::sin(1.7 * i)));
+        const LineOrderResult r = interleavedOrder(offsets, diameter);
+        EXPECT_EQ(std::set<int>(r.order.begin(), r.order.end()).size(), offsets.size());
+        EXPECT_EQ(r.narrowTurns, 0);
+        for (std::size_t i = 1; i < r.order.size(); ++i)
+            EXPECT_GE(std::fabs(offsets[static_cast<std::size_t>(r.order[i])] - offsets[static_cast<std::size_t>(r.order[i - 1])]),
+                      diameter - 1e-6);
+    }
     // Too few lines for the diameter: the narrow turns are counted.
     const LineOrderResult tight = interleavedOrder({0.0, 100.0, 200.0}, 250.0);
     EXPECT_EQ(tight.order.size(), 3u);
