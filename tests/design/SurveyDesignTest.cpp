@@ -7,10 +7,12 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "area/SurveyPolygon.hpp"
 #include "coverage/PlanCost.hpp"
 #include "design/AreaCoverage.hpp"
+#include "design/DesignWorker.hpp"
 #include "design/LineOrder.hpp"
 #include "design/SurveyDesign.hpp"
 #include "earth/MapProjection.hpp"
@@ -423,6 +425,40 @@ TEST(SurveyDesign, AreasWithoutWaterOrShapeLayNoLine) {
         EXPECT_TRUE(l.lines.empty());
         EXPECT_NE(l.problem.find(c.problem), std::string::npos) << l.problem;
     }
+}
+
+TEST(DesignWorker, TheNewestRequestIsComputedOnItsOwnTilesAndTakenOnce) {
+    DesignWorld w;
+    Configuration config;
+    config.boatSpeed = 10.0f;
+    DesignRequest request;
+    request.lon = {6.0, 7.0, 7.0, 6.0};
+    request.lat = {2.0, 2.0, 3.0, 3.0};
+    DesignWorker worker(config, w.world.dir.path() + "/");
+    std::uint64_t last = 0;
+    for (double heading : {0.0, 30.0, 60.0}) {
+        request.design.direction = DesignDirection::Heading;
+        request.design.headingDeg = heading;
+        last = worker.submit(request);
+    }
+    EXPECT_EQ(last, 3u);
+    DesignResult r;
+    bool taken = false;
+    for (int i = 0; i < 3000 && !taken; ++i) {
+        taken = !worker.busy() && worker.take(r);
+        if (!taken) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    ASSERT_TRUE(taken);
+    EXPECT_EQ(r.request, last);
+    DesignResult again;
+    EXPECT_FALSE(worker.take(again));
+    // The same as computed here, on the world's tiles.
+    const DesignResult direct = computeDesign(request, config, w.world.tiles, w.world.dir.file("none.txt"));
+    EXPECT_NEAR(r.layout.headingDeg, 60.0, 1e-9);
+    ASSERT_EQ(r.layout.lines.size(), direct.layout.lines.size());
+    EXPECT_NEAR(r.totals.totalKm, direct.totals.totalKm, 1e-6);
+    EXPECT_NEAR(r.totals.coveredPercent, direct.totals.coveredPercent, 1e-9);
+    EXPECT_EQ(r.outlines.size(), 2 * r.layout.lines.size() - 1);
 }
 
 }  // namespace
