@@ -60,6 +60,7 @@ struct AppState {
     // (map plane) and the leg selected in the line list (-1 none).
     bool showProfile = false;
     bool showLines = false;
+    bool showSurveyDesign = false;
     bool profileMarkShown = false;
     float profileMarkLon = 0.0f;
     float profileMarkY = 0.0f;

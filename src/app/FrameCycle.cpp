@@ -77,6 +77,7 @@ void FrameCycle::drawScene() {
     if (app_.showCoverage) scene_.drawCoverageDots(app_.viewCentreY, app_.viewCentreLon);
     scene_.drawPlanAndPolygon(app_.zoom, true);
     if (app_.showLines && app_.selectedLeg >= 0) drawLegHighlight(*planner_.plan, app_.selectedLeg);
+    if (windows_ != nullptr) windows_->drawMapOverlays();
     if (app_.profileMarkShown) drawProfileMark(app_.profileMarkLon, app_.profileMarkY, app_.zoom / 40.0f);
     scene_.drawPickMarker(app_.zoom / 40.0f);
     scene_.drawTransitOverlay(app_.zoom / 40.0f);

@@ -26,6 +26,9 @@ public:
     virtual void buildStatsWindow() = 0;
     // The design windows that are shown (profile, line list).
     virtual void buildDesignWindows() {}
+    // Inside the map transform, after the plan: what the windows show on the
+    // map (a design preview).
+    virtual void drawMapOverlays() {}
     // After the frame has been shown, outside the GUI frame: work that may
     // block or run GUI frames of its own (file choosers).
     virtual void finishFrame() {}

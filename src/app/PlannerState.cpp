@@ -12,6 +12,7 @@
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "design/LineList.hpp"
+#include "design/SurveyDesign.hpp"
 #include "fit/CoverageLookup.hpp"
 #include "fit/EdgeFit.hpp"
 #include "fit/SidewaysSearch.hpp"
@@ -340,6 +341,14 @@ void PlannerState::checkEdgeOverlap() {
     EdgeFit fit(tiles, lookup, *plan, out_);
     SidewaysSearch search(tiles, lookup, *plan, out_);
     tessarin::checkEdgeOverlap(*plan, fit, search, out_);
+}
+
+bool PlannerState::applyDesign(const DesignLayout& layout) {
+    if (layout.lines.empty()) return false;
+    beginEdit("Survey design");
+    appendDesignToPlan(layout, *plan, config.boatSpeed, config.depthMultiplier);
+    plan->generateSwaths(false);
+    return true;
 }
 
 }  // namespace tessarin

@@ -18,6 +18,8 @@
 
 namespace tessarin {
 
+struct DesignLayout;
+
 class CoverageGrid;
 class EditHistory;
 class SurveyPlan;
@@ -128,6 +130,10 @@ public:
     // Fills the polygon with survey lines, appended to the plan; extra also
     // fits each line against coverage and captures its swath.
     void fillPolygon(bool extra);
+    // "Apply" of the survey design window: the layout's lines after the
+    // plan's last waypoint, at the configured speed and multiplier, as one
+    // undo step; false (and no step) when it holds no line.
+    bool applyDesign(const DesignLayout& layout);
     // Prints the side and edge-overlap score of the plan's first leg.
     void checkEdgeOverlap();
 

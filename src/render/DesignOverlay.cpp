@@ -3,6 +3,7 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstddef>
 
 #include "plan/SurveyPlan.hpp"
 
@@ -46,6 +47,33 @@ void drawLegHighlight(const SurveyPlan& plan, int leg) {
     glVertex2d(w->lon, w->y);
     glVertex2d(w->next->lon, w->next->y);
     glEnd();
+    glLineWidth(1.0f);
+}
+
+void drawDesignPreview(const DesignPreview& preview) {
+    glLineWidth(1.0f);
+    glColor4f(0.4f, 0.9f, 1.0f, 0.8f);
+    for (const std::vector<float>& o : preview.outlines) {
+        if (o.size() < 6) continue;
+        glBegin(GL_LINE_LOOP);
+        for (std::size_t i = 0; i + 1 < o.size(); i += 2) glVertex2f(o[i], o[i + 1]);
+        glEnd();
+    }
+    glEnable(GL_LINE_STIPPLE);
+    glLineStipple(2, 0x0F0F);
+    glLineWidth(2.0f);
+    glBegin(GL_LINES);
+    for (const DesignPreview::Line& l : preview.lines) {
+        if (l.crossline) {
+            glColor3f(1.0f, 0.6f, 0.1f);
+        } else {
+            glColor3f(1.0f, 0.2f, 0.9f);
+        }
+        glVertex2f(l.ax, l.ay);
+        glVertex2f(l.bx, l.by);
+    }
+    glEnd();
+    glDisable(GL_LINE_STIPPLE);
     glLineWidth(1.0f);
 }
 

@@ -28,11 +28,15 @@ void GuiWindows::buildStatsWindow() {
 
 void GuiWindows::buildDesignWindows() {
     app_.profileMarkShown = false;
+    status_.draw(planner_);
+    surveyDesign_.draw(app_, planner_);
     if (!app_.showProfile && !app_.showLines) return;
     design_.refresh(*planner_.plan, planner_.tiles);
     if (app_.showProfile) profile_.draw(app_, planner_, design_);
     if (app_.showLines) lines_.draw(app_, planner_, design_);
 }
+
+void GuiWindows::drawMapOverlays() { surveyDesign_.drawPreview(app_); }
 
 void GuiWindows::finishFrame() {
     const MenuCommand command = pending_;

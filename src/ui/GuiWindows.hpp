@@ -10,7 +10,9 @@
 #include "ui/MainMenu.hpp"
 #include "ui/PlanStatsWindow.hpp"
 #include "ui/PointEditor.hpp"
+#include "ui/PlanStatusLine.hpp"
 #include "ui/ProfileWindow.hpp"
+#include "ui/SurveyDesignWindow.hpp"
 
 namespace tessarin {
 
@@ -23,6 +25,7 @@ public:
     void buildPointEditor(double lat, double lon, float speed, float depthMultiplier) override;
     void buildStatsWindow() override;
     void buildDesignWindows() override;
+    void drawMapOverlays() override;
     void finishFrame() override;
 
 private:
@@ -37,6 +40,8 @@ private:
     ProfileCache design_;
     ProfileWindow profile_;
     LinesWindow lines_;
+    SurveyDesignWindow surveyDesign_;
+    PlanStatusLine status_;
 };
 
 }  // namespace tessarin

@@ -66,6 +66,7 @@ const Menu kEditMenu = {"Edit", kEditItems, sizeof kEditItems / sizeof kEditItem
 const MenuItem kDesignItems[] = {
     {"Profile", MenuCommand::ShowProfile},
     {"Lines", MenuCommand::ShowLines},
+    {"Survey design", MenuCommand::ShowSurveyDesign},
 };
 
 const Menu kDesignMenu = {"Design", kDesignItems, sizeof kDesignItems / sizeof kDesignItems[0]};
@@ -282,6 +283,7 @@ void runMenuCommand(MenuCommand command, MenuContext& c) {
             break;
         case MenuCommand::ShowProfile: c.app.showProfile = true; break;
         case MenuCommand::ShowLines: c.app.showLines = true; break;
+        case MenuCommand::ShowSurveyDesign: c.app.showSurveyDesign = true; break;
         case MenuCommand::Stats:
             c.app.showStats = true;
             c.app.statsDirty = true;

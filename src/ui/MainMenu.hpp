@@ -54,6 +54,7 @@ enum class MenuCommand {
     ImportAreaChosen,
     ShowProfile,
     ShowLines,
+    ShowSurveyDesign,
 };
 
 struct MenuItem {

@@ -284,6 +284,8 @@ void PointEditor::draw(double pointLat, double pointLon, float speed, float dept
     ImGui::PopStyleColor(2);
     if (removed) remove(app, planner);
     if (buttonAt("Close", W - 65, 15.0f, 50.0f, 20.0f)) app.editorVisible = false;
+    // The polygon's survey design window, beside the fill buttons' own fill.
+    if (!waypointMode && buttonAt("Design", 15.0f, 15.0f, 55.0f, 20.0f)) app.showSurveyDesign = true;
     ImGui::End();
 }
 

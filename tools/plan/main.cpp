@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "FillCommand.hpp"
 #include "ImportCommand.hpp"
 #include "LinesCommand.hpp"
 #include "ProfileCommand.hpp"
@@ -24,6 +25,10 @@ int profile(int argc, char** argv, std::ostream&, std::ostream& err) {
     return tessarin::runProfile(argumentsAfter(argc, argv), err);
 }
 
+int fill(int argc, char** argv, std::ostream& out, std::ostream& err) {
+    return tessarin::runFill(argumentsAfter(argc, argv), out, err);
+}
+
 int lines(int argc, char** argv, std::ostream&, std::ostream& err) {
     return tessarin::runLines(argumentsAfter(argc, argv), err);
 }
@@ -31,6 +36,7 @@ int lines(int argc, char** argv, std::ostream&, std::ostream& err) {
 const Command kCommands[] = {
     {"import", tessarin::runImport, "import AREA --out NAME.csv [--feature N]   polygon of a GIS file"},
     {"profile", profile, "profile PLAN --out FILE.csv [--step METRES]   depth and swath along the plan"},
+    {"fill", fill, "fill AREA --out NAME [--heading DEG|--fastest ...]   a survey design over the polygon"},
     {"lines", lines, "lines PLAN --out FILE.csv   the plan's legs in sailing order"},
 };
 

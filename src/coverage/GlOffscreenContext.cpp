@@ -1,11 +1,11 @@
-#include "support/OffscreenGl.hpp"
+#include "coverage/GlOffscreenContext.hpp"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>
 
-namespace tessarin::test {
+namespace tessarin {
 
-OffscreenGl::OffscreenGl(int width, int height) {
+GlOffscreenContext::GlOffscreenContext(int width, int height) {
     auto getPlatformDisplay =
         reinterpret_cast<PFNEGLGETPLATFORMDISPLAYEXTPROC>(eglGetProcAddress("eglGetPlatformDisplayEXT"));
     if (!getPlatformDisplay) {
@@ -55,14 +55,14 @@ OffscreenGl::OffscreenGl(int width, int height) {
     ok_ = true;
 }
 
-OffscreenGl::~OffscreenGl() {
+GlOffscreenContext::~GlOffscreenContext() {
     if (!display_) return;
     EGLDisplay display = display_;
     eglMakeCurrent(display, EGL_NO_SURFACE, EGL_NO_SURFACE, EGL_NO_CONTEXT);
     if (context_) eglDestroyContext(display, context_);
     if (surface_) eglDestroySurface(display, surface_);
     // The display is not terminated: Mesa shares it between every context
-    // made in the process, and other contexts of the same test may still use it.
+    // made in the process, and other contexts of the same process may still use it.
 }
 
-}  // namespace tessarin::test
+}  // namespace tessarin
