@@ -15,7 +15,6 @@
 namespace tessarin {
 namespace {
 
-
 // trunc toward zero of a value already known to be in int range.
 int truncInt(double v) { return static_cast<int>(v); }
 
