@@ -3,6 +3,12 @@
 // same run:
 //
 //   fill, extra        fillPolygon(true) on Area_1.csv: fits and captures every line
+//   fill, extra, base  the same with the captures' baseline costs (whole blocks,
+//                      pass clears of every resident tile, a texture after
+//                      every capture) as the captures had them before
+//   fill, extra, bare  fillPolygon(true) on Area_1 with the reference coverage
+//                      wiped: the whole pattern fitted against its own captures
+//   fill, bare, base   the same with the baseline capture costs
 //   fill, plain        fillPolygon(false) of the same polygon (baseline)
 //   shoal, extra       fillPolygon(true) on a 1 x 1 degree square whose floor
 //                      shoals from 4000 m at its south side to 50 m at its north
@@ -15,7 +21,12 @@
 // After the timings it prints, for both fills of Area_1, Area_2, Area_3 (those
 // the world holds), an L-shaped area and a square with a notch, the share of
 // the area under the union of the plan's swath polygons, the count of survey
-// lines with a stretch outside the area, and the fill's wall and CPU time.
+// lines with a stretch outside the area, and the fill's wall and CPU time;
+// for the fill with fitting also its wall time with the baseline capture
+// costs and whether both gave the same waypoints, bit for bit.
+//
+// bench_FillBench --profile AREA.csv N [bare] [baseline] runs only N fills
+// with fitting of that area (for a profiler) and prints their times.
 //
 // The world is read from $TESSARIN_BENCH_WORLD (default build/bench-world,
 // written by: tessarin-worldgen --out build/bench-world --region -132 -124 8 16;
@@ -32,6 +43,7 @@
 #include <cstdio>
 #include <ctime>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -157,15 +169,20 @@ void resetShoal() {
     scene->shoal->out.str("");
 }
 
-double runFill(bool extra, FillProfile* profile, PlannerState* planner = nullptr) {
+using Costs = CoverageGrid::CaptureCosts;
+
+double runFill(bool extra, FillProfile* profile, PlannerState* planner = nullptr, Costs costs = Costs::Lean) {
     PlannerState& p = planner ? *planner : *scene->planner;
+    p.coverage->setCaptureCosts(costs);
     const GridCoverageLookup lookup(p.tiles, *p.coverage);
     PolygonFill fill(*p.polygon, *p.plan, p.tiles, *p.coverage, lookup, p.progress(), p.out());
     fill.profile = profile;
     const auto t0 = std::chrono::steady_clock::now();
     fill.run(extra, FillSettings{p.config.boatSpeed, p.config.depthMultiplier, p.config.fillOverlap});
     glFinish();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    p.coverage->setCaptureCosts(Costs::Lean);
+    return seconds;
 }
 
 void BM_FillExtra(benchmark::State& state) {
@@ -198,6 +215,29 @@ void BM_FillExtraWithoutReference(benchmark::State& state) {
         const double s = runFill(true, &bareProfile);
         ++bareRuns;
         timesMs["fill, extra, bare"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+FillProfile bareBaseProfile;
+int bareBaseRuns = 0;
+
+void BM_FillExtraWithoutReferenceBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        resetArea();
+        wipeReference();
+        const double s = runFill(true, &bareBaseProfile, nullptr, Costs::Baseline);
+        ++bareBaseRuns;
+        timesMs["fill, bare, base"].push_back(s * 1000.0);
+        state.SetIterationTime(s);
+    }
+}
+
+void BM_FillExtraBaseline(benchmark::State& state) {
+    for (auto _ : state) {
+        resetArea();
+        const double s = runFill(true, nullptr, nullptr, Costs::Baseline);
+        timesMs["fill, extra, base"].push_back(s * 1000.0);
         state.SetIterationTime(s);
     }
 }
@@ -300,7 +340,9 @@ void BM_DepthLookup(benchmark::State& state) {
 }
 
 BENCHMARK(BM_FillExtra)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillExtraBaseline)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillExtraWithoutReference)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FillExtraWithoutReferenceBaseline)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillPlain)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillShoalExtra)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FillShoalPlain)->Iterations(3)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -335,28 +377,48 @@ void printCoverageTable() {
           {-126.6, 13.8}}},
     };
     PlannerState& p = *scene->planner;
+    // A fresh plan without marks and the area's polygon; false when there is
+    // no such area or no data under its first vertex.
+    auto prepare = [&](const CoverageArea& a) {
+        p.plan->clearPlan();
+        p.coverage->clearPolygonCoverage();
+        if (a.file) {
+            if (!p.loadPolygonFile(scene->root + a.file) || p.polygon->empty()) return false;
+        } else {
+            p.polygon->clearPolygon();
+            for (const auto& v : a.ring) p.polygon->addVertex(v.first, mapY(v.second), v.second);
+        }
+        float e = 0.0f;
+        return p.tiles.getDepth(p.polygon->first()->x, p.polygon->first()->lat, e);
+    };
+    auto waypoints = [&] {
+        std::vector<double> v;
+        for (const Waypoint* w = p.plan->first(); w; w = w->next) v.insert(v.end(), {w->lon, w->lat, w->y});
+        return v;
+    };
     std::printf("\nCoverage of the area by the union of the swath polygons:\n");
-    std::printf("  %-10s %-6s %6s %9s %8s %9s %9s\n", "area", "fill", "lines", "covered", "outside", "ms",
-                "cpu ms");
+    std::printf("  %-10s %-6s %6s %9s %8s %9s %9s %9s %6s %s\n", "area", "fill", "lines", "covered", "outside", "ms",
+                "cpu ms", "base ms", "ratio", "same plan");
     for (const CoverageArea& a : areas) {
         for (const bool extra : {false, true}) {
-            p.plan->clearPlan();
-            p.coverage->clearPolygonCoverage();
-            if (a.file) {
-                if (!p.loadPolygonFile(scene->root + a.file) || p.polygon->empty()) continue;
-            } else {
-                p.polygon->clearPolygon();
-                for (const auto& v : a.ring) p.polygon->addVertex(v.first, mapY(v.second), v.second);
-            }
-            // Nothing resident there: no data, no fill worth measuring.
-            float e = 0.0f;
-            if (!p.tiles.getDepth(p.polygon->first()->x, p.polygon->first()->lat, e)) continue;
+            if (!prepare(a)) continue;
             const std::clock_t cpu0 = std::clock();
             const double seconds = runFill(extra, nullptr);
             const double cpuSeconds = static_cast<double>(std::clock() - cpu0) / CLOCKS_PER_SEC;
             const test::SwathUnionFigures f = test::measureSwathUnion(*p.plan, *p.polygon);
-            std::printf("  %-10s %-6s %6d %8.1f%% %8d %9.0f %9.0f\n", a.name, extra ? "key f" : "plain", f.surveyLines,
+            std::printf("  %-10s %-6s %6d %8.1f%% %8d %9.0f %9.0f", a.name, extra ? "key f" : "plain", f.surveyLines,
                         100.0 * f.coveredFraction, f.linesOutside, seconds * 1000.0, cpuSeconds * 1000.0);
+            if (extra) {
+                const std::vector<double> lean = waypoints();
+                prepare(a);
+                const double baseSeconds = runFill(true, nullptr, nullptr, Costs::Baseline);
+                const std::vector<double> base = waypoints();
+                const bool same = lean.size() == base.size() &&
+                                  std::memcmp(lean.data(), base.data(), lean.size() * sizeof(double)) == 0;
+                std::printf(" %9.0f %6.2f %s", baseSeconds * 1000.0, baseSeconds > 0.0 ? seconds / baseSeconds : 0.0,
+                            same ? "yes" : "NO");
+            }
+            std::printf("\n");
             scene->out().str("");
         }
     }
@@ -370,6 +432,28 @@ int main(int argc, char** argv) {
     // The first fill loads the tile and compiles the rasteriser's shaders.
     resetArea();
     runFill(true, nullptr);
+    if (argc > 3 && std::string(argv[1]) == "--profile") {
+        PlannerState& p = *scene->planner;
+        FillProfile prof;
+        for (int n = std::atoi(argv[3]); n > 0; --n) {
+            p.plan->clearPlan();
+            p.coverage->clearPolygonCoverage();
+            p.loadPolygonFile(scene->root + argv[2]);
+            bool baseline = false;
+            for (int k = 4; k < argc; ++k) {
+                if (std::string(argv[k]) == "bare") wipeReference();
+                if (std::string(argv[k]) == "baseline") baseline = true;
+            }
+            scene->out().str("");
+            const double s = runFill(true, &prof, nullptr, baseline ? Costs::Baseline : Costs::Lean);
+            std::printf("%.1f ms\n", s * 1000.0);
+        }
+        std::printf("lines %d capture %.1f fit %.1f swath %.1f total %.1f ms\n", prof.lines, prof.captureSeconds * 1e3,
+                    prof.fitSeconds * 1e3, prof.swathSeconds * 1e3, prof.totalSeconds * 1e3);
+        std::printf("blocks drawn %ld skipped %ld\n", scene->sample->target->drawnBlocks(), scene->sample->target->skippedBlocks());
+        delete scene;
+        return 0;
+    }
 
     benchmark::RunSpecifiedBenchmarks();
 
@@ -383,15 +467,23 @@ int main(int argc, char** argv) {
                 plain, plain > 0.0 ? extra / plain : 0.0);
     std::printf("  %-22s %10.2f ms\n  %-22s %10.4f ms   refine / score %6.0f (1849 candidates)\n", "refine", refine,
                 "score", score, score > 0.0 ? refine / score : 0.0);
+    const double extraBase = median(timesMs["fill, extra, base"]);
+    std::printf("  %-22s %10.2f ms   extra / extra, base %6.2f\n", "fill, extra, base", extraBase,
+                extraBase > 0.0 ? extra / extraBase : 0.0);
     const double bare = median(timesMs["fill, extra, bare"]);
-    std::printf("  %-22s %10.2f ms   (%d lines)   bare / plain %6.2f\n", "fill, extra, bare", bare,
-                bareRuns ? bareProfile.lines / bareRuns : 0, plain > 0.0 ? bare / plain : 0.0);
+    const double bareBase = median(timesMs["fill, bare, base"]);
+    std::printf("  %-22s %10.2f ms   (%d lines)   bare / plain %6.2f   bare / bare, base %6.2f\n",
+                "fill, extra, bare", bare, bareRuns ? bareProfile.lines / bareRuns : 0,
+                plain > 0.0 ? bare / plain : 0.0, bareBase > 0.0 ? bare / bareBase : 0.0);
+    std::printf("  %-22s %10.2f ms   (%d lines)   bare, base / plain %6.2f\n", "fill, bare, base", bareBase,
+                bareBaseRuns ? bareBaseProfile.lines / bareBaseRuns : 0, plain > 0.0 ? bareBase / plain : 0.0);
     const struct {
         const char* name;
         const FillProfile& profile;
         int runs;
     } shares[] = {{"extra", extraProfile, extraRuns},
                   {"extra, bare", bareProfile, bareRuns},
+                  {"bare, base", bareBaseProfile, bareBaseRuns},
                   {"shoal, extra", shoalProfile, shoalRuns}};
     for (const auto& sh : shares) {
         if (sh.runs == 0 || sh.profile.totalSeconds <= 0.0) continue;

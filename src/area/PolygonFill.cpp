@@ -62,6 +62,9 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
                                         &ownLookups};
 
     coverage_.allocateFineGrids();
+    // Nothing is drawn until the fill returns: the coverage textures of the
+    // tiles its captures mark are rebuilt once, at its end.
+    CoverageGrid::TextureBatch textures(coverage_);
     bool fine = false;
     bool stop = false;
     float scratch = 0.0f;
@@ -225,9 +228,10 @@ int PolygonFill::run(bool extra, const FillSettings& settings) {
         }
     }
     if (i == kMaxLines && !stop && !spacingFailed) out_ << "FILL STOPPED: " << kMaxLines << " lines\n";
-    if (!extra && laid > 0) {
+    {
         Timed t(profile ? &profile->captureSeconds : nullptr);
-        coverage_.clearPassMarks();
+        if (!extra && laid > 0) coverage_.clearPassMarks();
+        textures.end();
     }
     // A finished fill leaves nothing to continue: the next one starts again
     // on the first edge instead of laying the last line over itself.

@@ -16,6 +16,11 @@
 
 namespace tessarin {
 
+// Pixels [x0, x1) x [y0, y1) of a block, row 0 at the bottom.
+struct PixelRect {
+    int x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+};
+
 class CaptureTarget {
 public:
     virtual ~CaptureTarget() = default;
@@ -29,6 +34,17 @@ public:
     // caller then marks nothing and rgb is undefined.
     virtual bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
                                    int size, int repeats, std::uint8_t* rgb) = 0;
+
+    // As captureSwathBlock, but only the pixels inside lit are read into rgb
+    // (at their places in the whole block); every pixel outside lit would
+    // read back black, and its bytes in rgb are undefined. A target that can
+    // tell where the strips lie draws and reads less; by default the whole
+    // block is captured.
+    virtual bool captureSwathPart(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
+                                  int size, int repeats, std::uint8_t* rgb, PixelRect& lit) {
+        lit = PixelRect{0, 0, size, size};
+        return captureSwathBlock(strips, stripCount, x, y, pixelsPerUnit, size, repeats, rgb);
+    }
 
     // Clears the block to black, draws each strip in colour (0, 1, 0) at
     // alpha 0.5, blended over what is there (so a pixel under one strip reads

@@ -15,9 +15,6 @@
 namespace tessarin {
 namespace {
 
-constexpr std::uint8_t kReferenceBit = 0x40;
-constexpr std::uint8_t kPassBit = 0x01;
-
 // trunc toward zero of a value already known to be in int range.
 int truncInt(double v) { return static_cast<int>(v); }
 
@@ -85,37 +82,47 @@ void CoverageGrid::captureSwathFine() {
     std::uint8_t* rgb = captureBuffer.data();
     for (int y = bottom; y < top; ++y) {
         for (int x = left; x < right; ++x) {
-            if (!target_->captureSwathBlock(&strip, 1, x, y, kFineBlock, kFineBlock, 9, rgb)) continue;
-            markFineBlock(rgb, x, y);
+            PixelRect part;
+            if (!captureBlock(strip, x, y, kFineBlock, kFineBlock, 9, rgb, part)) continue;
+            markFineBlock(rgb, x, y, part);
         }
     }
 }
 
-void CoverageGrid::markFineBlock(const std::uint8_t* rgb, int x, int y) {
+bool CoverageGrid::captureBlock(const SwathStrip& strip, int x, int y, int pixelsPerUnit, int size, int repeats,
+                                std::uint8_t* rgb, PixelRect& part) {
+    if (costs_ == CaptureCosts::Lean) {
+        return target_->captureSwathPart(&strip, 1, x, y, pixelsPerUnit, size, repeats, rgb, part);
+    }
+    part = PixelRect{0, 0, size, size};
+    return target_->captureSwathBlock(&strip, 1, x, y, pixelsPerUnit, size, repeats, rgb);
+}
+
+void CoverageGrid::markFineBlock(const std::uint8_t* rgb, int x, int y, const PixelRect& part) {
     const int lonIdx = blockLonIndex(x);
-    for (int h = 0; h < kFineBlock; ++h) {
+    for (int h = part.y0; h < part.y1; ++h) {
         const double lat = latitudeFromMapY(h / 960.0 + y);
         const int latIdx = latIndexOf(lat);
         if (!inTable(latIdx, lonIdx)) continue;
         TileRecord& rec = tiles_.record(latIdx, lonIdx);
         if (!rec.loaded || !rec.tile) continue;
         const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kFineBlock * 3;
-        for (int k = 0; k < kFineBlock; ++k) {
+        for (int k = part.x0; k < part.x1; ++k) {
             if (row[3 * k + 1] > kGreenThreshold) rec.tile->markFine(x + k / 960.0, lat);
         }
     }
 }
 
-void CoverageGrid::markCoarseBlock(const std::uint8_t* rgb, int x, int y) {
+void CoverageGrid::markCoarseBlock(const std::uint8_t* rgb, int x, int y, const PixelRect& part) {
     const int lonIdx = blockLonIndex(x);
-    for (int h = 0; h < kCoarseBlock; ++h) {
+    for (int h = part.y0; h < part.y1; ++h) {
         const double lat = latitudeFromMapY(h / 240.0 + y);
         const int latIdx = latIndexOf(lat);
         if (!inTable(latIdx, lonIdx)) continue;
         TileRecord& rec = tiles_.record(latIdx, lonIdx);
         if (!rec.loaded || !rec.tile) continue;
         const std::uint8_t* row = rgb + static_cast<std::size_t>(h) * kCoarseBlock * 3;
-        for (int k = 0; k < kCoarseBlock; ++k) {
+        for (int k = part.x0; k < part.x1; ++k) {
             if (row[3 * k + 1] > kGreenThreshold) {
                 touchedTiles[latIdx][lonIdx] = 1;
                 rec.tile->markCoarse(x + k / 240.0, lat);
@@ -132,16 +139,36 @@ void CoverageGrid::captureCursorCoarse() {
     std::uint8_t* rgb = captureBuffer.data();
     for (int y = bottom; y < top; y += 2) {
         for (int x = left; x < right; x += 2) {
-            if (!target_->captureSwathBlock(&strip, 1, x, y, kCoarseBlock / 2, kCoarseBlock, 2, rgb)) continue;
-            markCoarseBlock(rgb, x, y);
+            PixelRect part;
+            if (!captureBlock(strip, x, y, kCoarseBlock / 2, kCoarseBlock, 2, rgb, part)) continue;
+            markCoarseBlock(rgb, x, y, part);
         }
     }
 }
 
 void CoverageGrid::rebuildTouchedTextures() {
+    const bool batched = textureBatches_ > 0 && costs_ == CaptureCosts::Lean;
     for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
-            if (touchedTiles[latIdx][lonIdx]) tiles_.buildCoverageTexture(latIdx, lonIdx);
+            if (!touchedTiles[latIdx][lonIdx]) continue;
+            if (batched) {
+                batchedTextures_[latIdx][lonIdx] = 1;
+            } else {
+                tiles_.buildCoverageTexture(latIdx, lonIdx);
+            }
+        }
+    }
+}
+
+void CoverageGrid::endTextureBatch() {
+    if (textureBatches_ == 0 || --textureBatches_ > 0) return;
+    // A tile evicted meanwhile is skipped; the one loaded in its place made
+    // its texture when it was read.
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            if (!batchedTextures_[latIdx][lonIdx]) continue;
+            batchedTextures_[latIdx][lonIdx] = 0;
+            tiles_.buildCoverageTexture(latIdx, lonIdx);
         }
     }
 }
@@ -178,7 +205,7 @@ void CoverageGrid::capturePlanCoarse() {
                                             kCoarseBlock, 2, rgb)) {
                 continue;
             }
-            markCoarseBlock(rgb, x, y);
+            markCoarseBlock(rgb, x, y, PixelRect{0, 0, kCoarseBlock, kCoarseBlock});
         }
     }
     rebuildTouchedTextures();
@@ -211,11 +238,7 @@ void CoverageGrid::clearPassMarks() {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
             TileRecord& rec = tiles_.record(latIdx, lonIdx);
             if (!rec.loaded || !rec.tile || !rec.tile->hasRows()) continue;
-            DepthTile& t = *rec.tile;
-            for (int row = 0; row < t.height; ++row) {
-                std::uint8_t* b = t.coverageRow(row);
-                for (int col = 0; col < t.width; ++col) b[col] &= static_cast<std::uint8_t>(~kPassBit);
-            }
+            rec.tile->clearPassBits(costs_ == CaptureCosts::Baseline);
         }
     }
 }
@@ -233,10 +256,7 @@ void CoverageGrid::clearPolygonCoverage() {
                 TileRecord& rec = tiles_.record(latIdx, lonIdx);
                 if (!rec.loaded || !rec.tile) continue;
                 DepthTile& t = *rec.tile;
-                for (int row = 0; row < t.height; ++row) {
-                    std::uint8_t* b = t.coverageRow(row);
-                    for (int col = 0; col < t.width; ++col) b[col] &= kReferenceBit;
-                }
+                t.keepReferenceBits();
                 for (auto& grid : t.fine) {
                     if (grid) std::fill_n(grid.get(), DepthTile::kFineSize * DepthTile::kFineSize, std::uint8_t{0});
                 }

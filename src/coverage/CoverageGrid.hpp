@@ -30,6 +30,41 @@ public:
 
     CoverageGrid(TileStore& tiles, SurveyPlan& plan, SurveyPolygon& polygon, std::ostream& out);
 
+    // What captures and pass clears cost. Lean draws, reads and scans only
+    // the pixels near a swath, clears pass bits only in the rows marked since
+    // the last clear, and inside a texture batch rebuilds coverage textures
+    // once at its end. Baseline does what the captures always did: every
+    // block whole, every row of every resident tile, every texture after
+    // every coarse capture. Both leave the same marks; Baseline is kept as
+    // the measured baseline of the fill's benchmark and as the reference the
+    // lean path is checked against.
+    enum class CaptureCosts { Lean, Baseline };
+    void setCaptureCosts(CaptureCosts costs) { costs_ = costs; }
+    CaptureCosts captureCosts() const { return costs_; }
+
+    // Between begin and end (nested: the outermost end counts) the coverage
+    // textures of the tiles that coarse captures mark are rebuilt once, at
+    // the end, instead of after every capture. For work that captures many
+    // swaths before anything is drawn, like a fill inside one callback.
+    void beginTextureBatch() { ++textureBatches_; }
+    void endTextureBatch();
+    // A batch that ends at end() or, at the latest, when it goes out of scope.
+    class TextureBatch {
+    public:
+        explicit TextureBatch(CoverageGrid& grid) : grid_(grid) { grid_.beginTextureBatch(); }
+        ~TextureBatch() { end(); }
+        TextureBatch(const TextureBatch&) = delete;
+        TextureBatch& operator=(const TextureBatch&) = delete;
+        void end() {
+            if (open_) grid_.endTextureBatch();
+            open_ = false;
+        }
+
+    private:
+        CoverageGrid& grid_;
+        bool open_ = true;
+    };
+
     // Captures draw through target; without one they mark nothing.
     void setCaptureTarget(CaptureTarget* target) { target_ = target; }
     CaptureTarget* captureTarget() const { return target_; }
@@ -83,9 +118,14 @@ public:
 private:
     // The coarse capture of the cursor's leg without clearing touchedTiles.
     void captureCursorCoarse();
-    // Marks of one read-back block whose lower-left corner is (x, y).
-    void markFineBlock(const std::uint8_t* rgb, int x, int y);
-    void markCoarseBlock(const std::uint8_t* rgb, int x, int y);
+    // Marks of one read-back block whose lower-left corner is (x, y), from
+    // its pixels inside part.
+    void markFineBlock(const std::uint8_t* rgb, int x, int y, const PixelRect& part);
+    void markCoarseBlock(const std::uint8_t* rgb, int x, int y, const PixelRect& part);
+    // Captures one block of one strip the way costs_ says; part tells which
+    // pixels of rgb were read.
+    bool captureBlock(const SwathStrip& strip, int x, int y, int pixelsPerUnit, int size, int repeats,
+                      std::uint8_t* rgb, PixelRect& part);
     void rebuildTouchedTextures();
 
     TileStore& tiles_;
@@ -93,6 +133,10 @@ private:
     SurveyPolygon& polygon_;
     std::ostream& out_;
     CaptureTarget* target_ = nullptr;
+    CaptureCosts costs_ = CaptureCosts::Lean;
+    int textureBatches_ = 0;
+    // Tiles whose texture the open batch still owes.
+    std::uint8_t batchedTextures_[TileStore::kLatCells][TileStore::kLonCells] = {};
 };
 
 }  // namespace tessarin

@@ -5,6 +5,7 @@
 #include <GL/glext.h>
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 #include "render/SwathDrawing.hpp"
@@ -47,6 +48,40 @@ bool reaches(const SwathStrip& strip, double x, double y, double blockUnits, dou
     const bool outside = e.maxX < x - margin || e.minX > x + blockUnits + margin || e.maxY < y - margin ||
                          e.minY > y + blockUnits + margin;
     return !outside;
+}
+
+// The pixels of a size x size block at (x, y) that the strips can light: the
+// extent of their vertices in pixels, widened by two pixels for the
+// rasteriser's pixel-centre rule and its single-precision transform, inside
+// the block. A vertex that is not finite leaves the whole block to the
+// rasteriser.
+PixelRect litPixels(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit, int size) {
+    double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
+    bool any = false;
+    for (int s = 0; s < stripCount; ++s) {
+        const SwathStrip& strip = strips[s];
+        for (int i = 0; i < strip.count; ++i) {
+            for (int side = 0; side < 2; ++side) {
+                const double vx = side == 0 ? strip.rightX[i] : strip.leftX[i];
+                const double vy = side == 0 ? strip.rightY[i] : strip.leftY[i];
+                if (!std::isfinite(vx) || !std::isfinite(vy)) return PixelRect{0, 0, size, size};
+                minX = any ? std::min(minX, vx) : vx;
+                maxX = any ? std::max(maxX, vx) : vx;
+                minY = any ? std::min(minY, vy) : vy;
+                maxY = any ? std::max(maxY, vy) : vy;
+                any = true;
+            }
+        }
+    }
+    if (!any) return PixelRect{};
+    // Pixel index of a map-plane value, kept in a range where the
+    // conversion to int is defined before it is put inside the block.
+    auto pixel = [&](double v, double origin) {
+        return std::clamp((v - origin) * pixelsPerUnit, -4.0 * size, 4.0 * size);
+    };
+    auto inBlock = [&](double p) { return std::clamp(static_cast<int>(p), 0, size); };
+    return PixelRect{inBlock(std::floor(pixel(minX, x)) - 2.0), inBlock(std::floor(pixel(minY, y)) - 2.0),
+                     inBlock(std::ceil(pixel(maxX, x)) + 3.0), inBlock(std::ceil(pixel(maxY, y)) + 3.0)};
 }
 
 }  // namespace
@@ -97,8 +132,9 @@ bool GlCaptureTarget::bindFramebuffer(int size) {
 
 template <typename Draw>
 bool GlCaptureTarget::renderBlock(double x, double y, int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb,
-                                  Draw draw) {
+                                  const PixelRect& part, Draw draw) {
     if (size <= 0 || pixelsPerUnit <= 0 || !rgb) return false;
+    const bool whole = part.x0 == 0 && part.y0 == 0 && part.x1 == size && part.y1 == size;
     GLint previousDraw = 0, previousRead = 0;
     glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previousDraw);
     glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previousRead);
@@ -111,7 +147,12 @@ bool GlCaptureTarget::renderBlock(double x, double y, int pixelsPerUnit, int siz
     if (!backBuffer_) ok = bindFramebuffer(size);
     if (ok) {
         glViewport(0, 0, size, size);
-        glDisable(GL_SCISSOR_TEST);
+        if (whole) {
+            glDisable(GL_SCISSOR_TEST);
+        } else {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(part.x0, part.y0, part.x1 - part.x0, part.y1 - part.y0);
+        }
         glDisable(GL_DEPTH_TEST);
         glDisable(GL_BLEND);
         glMatrixMode(GL_PROJECTION);
@@ -133,7 +174,14 @@ bool GlCaptureTarget::renderBlock(double x, double y, int pixelsPerUnit, int siz
             if (backBuffer_ && swap_) swap_();
         }
         glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        if (whole) {
+            glReadPixels(0, 0, size, size, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+        } else {
+            glPixelStorei(GL_PACK_ROW_LENGTH, size);
+            const std::size_t at = (static_cast<std::size_t>(part.y0) * static_cast<std::size_t>(size) +
+                                    static_cast<std::size_t>(part.x0)) * 3;
+            glReadPixels(part.x0, part.y0, part.x1 - part.x0, part.y1 - part.y0, GL_RGB, GL_UNSIGNED_BYTE, rgb + at);
+        }
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
         glMatrixMode(GL_MODELVIEW);
@@ -164,7 +212,21 @@ bool GlCaptureTarget::captureSwathBlock(const SwathStrip* strips, int stripCount
     // target skips its draw and read. The back-buffer method draws every
     // block, as it always did.
     if (!backBuffer_ && !anyStripReaches(strips, stripCount, x, y, pixelsPerUnit, size)) return false;
-    return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, [&] {
+    return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, PixelRect{0, 0, size, size}, [&] {
+        glColor3f(0.0f, 1.0f, 0.0f);
+        for (int s = 0; s < stripCount; ++s) drawSwathStrip(strips[s]);
+    });
+}
+
+bool GlCaptureTarget::captureSwathPart(const SwathStrip* strips, int stripCount, double x, double y,
+                                       int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb, PixelRect& lit) {
+    lit = PixelRect{0, 0, size, size};
+    if (backBuffer_) return captureSwathBlock(strips, stripCount, x, y, pixelsPerUnit, size, repeats, rgb);
+    if (!strips || stripCount <= 0 || pixelsPerUnit <= 0 || size <= 0) return false;
+    if (!anyStripReaches(strips, stripCount, x, y, pixelsPerUnit, size)) return false;
+    lit = litPixels(strips, stripCount, x, y, pixelsPerUnit, size);
+    if (lit.x0 >= lit.x1 || lit.y0 >= lit.y1) return true;  // nothing to draw or read
+    return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, lit, [&] {
         glColor3f(0.0f, 1.0f, 0.0f);
         for (int s = 0; s < stripCount; ++s) drawSwathStrip(strips[s]);
     });
@@ -174,7 +236,7 @@ bool GlCaptureTarget::captureStatsBlock(const SwathStrip* strips, int stripCount
                                         int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb) {
     if (!strips || stripCount <= 0 || pixelsPerUnit <= 0) return false;
     if (!backBuffer_ && !anyStripReaches(strips, stripCount, x, y, pixelsPerUnit, size)) return false;
-    return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, [&] {
+    return renderBlock(x, y, pixelsPerUnit, size, repeats, rgb, PixelRect{0, 0, size, size}, [&] {
         glEnable(GL_BLEND);
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor4f(0.0f, 1.0f, 0.0f, 0.5f);

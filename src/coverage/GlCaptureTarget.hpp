@@ -29,6 +29,11 @@ public:
 
     bool captureSwathBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
                            int size, int repeats, std::uint8_t* rgb) override;
+    // Draws and reads only the pixels near the strips' vertices (the
+    // rasteriser lights no pixel beyond them); the back-buffer method
+    // captures the whole block.
+    bool captureSwathPart(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit, int size,
+                          int repeats, std::uint8_t* rgb, PixelRect& lit) override;
     bool captureStatsBlock(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit,
                            int size, int repeats, std::uint8_t* rgb) override;
 
@@ -49,8 +54,11 @@ private:
     // in the block's pixel projection, then reads the block into rgb.
     // Whether a strip reaches the block; counts the skipped ones.
     bool anyStripReaches(const SwathStrip* strips, int stripCount, double x, double y, int pixelsPerUnit, int size);
+    // Only the pixels of part are cleared, drawn and read (rows of the whole
+    // block's width in rgb).
     template <typename Draw>
-    bool renderBlock(double x, double y, int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb, Draw draw);
+    bool renderBlock(double x, double y, int pixelsPerUnit, int size, int repeats, std::uint8_t* rgb,
+                     const PixelRect& part, Draw draw);
 
     SceneRenderer* scene_;
     std::function<void()> swap_;

@@ -56,6 +56,8 @@ void DepthTile::release() {
     std::vector<std::uint8_t>().swap(coverage_);
     for (auto& grid : fine) grid.reset();
     ++coverageVersion_;
+    passRowsFrom_ = kRows;
+    passRowsTo_ = 0;
     width = 0;
     height = 0;
     referencePixels = 0;
@@ -211,6 +213,26 @@ bool DepthTile::markCoarse(double lon, double lat) {
     if (!(b & kPassBit) && (b & kPlanBit)) b |= kOverlapBit | kPassBit;
     b |= kPlanBit | kPassBit;
     return true;
+}
+
+void DepthTile::clearPassBits(bool everyRow) {
+    const int from = everyRow ? 0 : std::max(passRowsFrom_, 0);
+    const int to = everyRow ? height : std::min(passRowsTo_, height);
+    if (from < to) {
+        std::uint8_t* b = coverage_.data() + static_cast<std::size_t>(from) * static_cast<std::size_t>(width);
+        const std::size_t n = static_cast<std::size_t>(to - from) * static_cast<std::size_t>(width);
+        for (std::size_t i = 0; i < n; ++i) b[i] &= static_cast<std::uint8_t>(~kPassBit);
+        ++coverageVersion_;
+    }
+    passRowsFrom_ = kRows;
+    passRowsTo_ = 0;
+}
+
+void DepthTile::keepReferenceBits() {
+    for (std::uint8_t& b : coverage_) b &= kReferenceBit;
+    ++coverageVersion_;
+    passRowsFrom_ = kRows;
+    passRowsTo_ = 0;
 }
 
 std::uint8_t DepthTile::fineAt(double lon, double lat) const {

@@ -117,8 +117,11 @@ public:
 
     std::uint16_t* codeRow(int row) { return codes_.data() + static_cast<std::size_t>(row) * width; }
     // Handing out a writable row counts as a coverage change (see coverageVersion).
+    // It may also set pass bits there (see clearPassBits).
     std::uint8_t* coverageRow(int row) {
         ++coverageVersion_;
+        passRowsFrom_ = std::min(passRowsFrom_, row);
+        passRowsTo_ = std::max(passRowsTo_, row + 1);
         return coverage_.data() + static_cast<std::size_t>(row) * width;
     }
     const std::uint8_t* coverageRow(int row) const { return coverage_.data() + static_cast<std::size_t>(row) * width; }
@@ -132,6 +135,12 @@ public:
     // the overlap bit when an earlier pass already planned the cell; false
     // outside the tile's rows and columns or without rows.
     bool markCoarse(double lon, double lat);
+    // Clears the pass bit of the coverage bytes. Only rows handed out for
+    // writing since the last clear can hold one, so only those are visited,
+    // unless everyRow asks for all of them.
+    void clearPassBits(bool everyRow = false);
+    // Clears every plan mark (pass, overlap and plan bits); reference bits stay.
+    void keepReferenceBits();
     // The fine cell value at (lon, lat); 0 without a sub-grid there.
     std::uint8_t fineAt(double lon, double lat) const;
     // Makes the zero-filled sub-grid of square subCol + 8 * subRow unless it
@@ -146,7 +155,11 @@ public:
     // a row pointer and writes through it after a frame has been drawn calls
     // coverageChanged. The identity is unique to this tile object in the
     // process, so a tile loaded where another was freed is never taken for it.
-    void coverageChanged() { ++coverageVersion_; }
+    void coverageChanged() {
+        ++coverageVersion_;
+        passRowsFrom_ = 0;
+        passRowsTo_ = height;
+    }
     std::uint64_t coverageVersion() const { return coverageVersion_; }
     std::uint64_t coverageIdentity() const { return coverageIdentity_; }
 
@@ -197,6 +210,9 @@ private:
     std::vector<std::uint16_t> codes_;
     std::vector<std::uint8_t> coverage_;
     std::uint64_t coverageVersion_ = 0;
+    // Rows [passRowsFrom_, passRowsTo_) may hold pass bits; none outside.
+    int passRowsFrom_ = kRows;
+    int passRowsTo_ = 0;
     const std::uint64_t coverageIdentity_ = nextCoverageIdentity();
     static std::uint64_t nextCoverageIdentity();
 };

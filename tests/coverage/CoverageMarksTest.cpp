@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "earth/DepthTile.hpp"
 
@@ -65,6 +67,55 @@ TEST(CoarseMarks, PlanPassAndOverlapBits) {
     EXPECT_FALSE(tile.markCoarse(-31.9, lat)) << "east of the columns";
     DepthTile empty(-40.0, 8.0, 8.0, 1);
     EXPECT_FALSE(empty.markCoarse(lon, lat)) << "no rows";
+}
+
+TEST(CoarseMarks, PassClearsReachEveryWayAPassBitIsWritten) {
+    // Pass clears visit only the rows written since the last clear; a pass
+    // bit written any way a writer can must still be gone after one, with
+    // every other bit kept.
+    struct Case {
+        const char* name;
+        void (*write)(DepthTile& t, std::uint8_t*& kept);
+    };
+    const Case cases[] = {
+        {"a coarse mark", [](DepthTile& t, std::uint8_t*&) { t.markCoarse(-37.5, 10.5); }},
+        {"a writable row", [](DepthTile& t, std::uint8_t*&) { t.coverageRow(1919)[7] = 0x71; }},
+        {"a row pointer kept from before the last clear, then announced",
+         [](DepthTile& t, std::uint8_t*& kept) {
+             kept[3] = 0x31;
+             t.coverageChanged();
+         }},
+        {"marks in the first and last rows", [](DepthTile& t, std::uint8_t*&) {
+             t.coverageRow(0)[0] = 0x21;
+             t.markCoarse(-39.99, 8.0);
+         }},
+    };
+    for (const bool everyRow : {false, true}) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (everyRow ? ", every row cleared" : ""));
+            DepthTile tile(-40.0, 8.0, 8.0, 0);
+            tile.allocate(1920, 1920);
+            std::uint8_t* kept = tile.coverageRow(1000);
+            tile.clearPassBits();
+            c.write(tile, kept);
+            std::vector<std::uint8_t> before;
+            for (int r = 0; r < 1920; ++r) before.insert(before.end(), tile.coverageRow(r), tile.coverageRow(r) + 1920);
+            ASSERT_TRUE(std::any_of(before.begin(), before.end(), [](std::uint8_t b) { return b & 0x01; }));
+            // A clear with nothing written since must not undo the next one.
+            tile.clearPassBits(everyRow);
+            const std::uint64_t version = tile.coverageVersion();
+            tile.clearPassBits();
+            EXPECT_EQ(tile.coverageVersion(), version) << "a clear with nothing to clear changes nothing";
+            int differing = 0;
+            for (int r = 0; r < 1920; ++r) {
+                const std::uint8_t* row = static_cast<const DepthTile&>(tile).coverageRow(r);
+                for (int col = 0; col < 1920; ++col) {
+                    differing += row[col] != (before[static_cast<std::size_t>(r) * 1920 + col] & 0xFE);
+                }
+            }
+            EXPECT_EQ(differing, 0);
+        }
+    }
 }
 
 TEST(FineMarks, SubGridsGoWithTheTile) {
