@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "earth/TileStore.hpp"
+#include "fit/NearbyLatitudes.hpp"
 #include "plan/SurveyPlan.hpp"
 
 // Map plane: x = longitude (degrees), y = mapY(latitude); N is the unit
@@ -61,7 +62,7 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
             float operator()(double lon, double lat) { return fit.elevationAt(lon, lat); }
             static constexpr bool stopped() { return false; }
         } depth{*this};
-        return sideScore(line, overlapPercent, inside, outside, side, useFine, depth);
+        return sideScore<ExactLatitudes>(line, overlapPercent, inside, outside, side, useFine, depth);
     }
     const double dx = line.lonB - line.lonA;
     const double dy = line.yB - line.yA;
@@ -112,7 +113,7 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
     }
 }
 
-template <typename Depth>
+template <typename Latitudes, typename Depth>
 float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side,
                          bool useFine, Depth& depthAt) const {
     const float lo = overlapPercent * 0.02f - 0.005f;
@@ -132,45 +133,46 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
         qx = px + static_cast<double>(f * h * sign * n.x);
         qy = py + static_cast<double>(f * h * sign * n.y);
     };
-    auto covered = [&](double qx, double qy) {
-        return coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), useFine) > kCoveredAbove;
-    };
-    auto depthOf = [&](double qx, double qy) { return depthAt(qx, static_cast<float>(latitudeFromMapY(qy))); };
+    auto covered = [&](double qx, float lat) { return coverage_.valueAt(qx, lat, useFine) > kCoveredAbove; };
 
     float in = 0.0f, outSum = 0.0f;
     if (side == kSidePort) {
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
-            const float sec = secantOf(latitudeFromMapY(py));
+            const double lat = latitudeFromMapY(py);
+            const Latitudes near(py, lat);
+            const float sec = secantOf(lat);
             const float h = halfWidthAt(d, m, sec);
             double qx = 0.0, qy = 0.0;
             probePoint(px, py, 0.9f, h, -1.0f, qx, qy);
-            d = depthOf(qx, qy);
+            d = depthAt(qx, near.at(qy));
             if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
             const float h2 = halfWidthAt(d, m, sec);
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo + 0.02f * static_cast<float>(j), h2, -1.0f, qx, qy);
-                if (covered(qx, qy)) in += kProbeWeight;
+                if (covered(qx, near.at(qy))) in += kProbeWeight;
                 probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h2, -1.0f, qx, qy);
-                if (covered(qx, qy)) outSum += kProbeWeight;
+                if (covered(qx, near.at(qy))) outSum += kProbeWeight;
             }
         }
     } else if (side == kSideStarboard) {
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
-            const float h = halfWidth(d, m, latitudeFromMapY(py));
+            const double lat = latitudeFromMapY(py);
+            const Latitudes near(py, lat);
+            const float h = halfWidth(d, m, lat);
             double qx = 0.0, qy = 0.0;
             // The depth found here sizes the next station's probes, not these.
             probePoint(px, py, 0.9f, h, 1.0f, qx, qy);
-            d = depthOf(qx, qy);
+            d = depthAt(qx, near.at(qy));
             if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo - 0.02f * static_cast<float>(j), h, 1.0f, qx, qy);
-                if (covered(qx, qy)) in += kProbeWeight;
+                if (covered(qx, near.at(qy))) in += kProbeWeight;
                 probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h, 1.0f, qx, qy);
-                if (covered(qx, qy)) outSum += kProbeWeight;
+                if (covered(qx, near.at(qy))) outSum += kProbeWeight;
             }
         }
     }
@@ -260,7 +262,7 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
                 scanFirstBest(from, count, best, threads, [&](int k, float, float& s, std::uint64_t& lookups) {
                     Peeking depth{tiles_};
                     float in = 0.0f, out = 0.0f;
-                    s = sideScore(candidateAt(k), overlapPercent, in, out, side, useFine, depth);
+                    s = sideScore<NearbyLatitudes>(candidateAt(k), overlapPercent, in, out, side, useFine, depth);
                     lookups = depth.lookups;
                     return depth.needsLoad ? Scored::NeedsLoad : Scored::Yes;
                 });

@@ -88,8 +88,9 @@ private:
     float elevationAt(double lon, double lat);
     // edgeOverlapScore on a decided side (any other value scores 0), with
     // depths from depthAt(lon, lat), which may give up (stopped()): the
-    // score is then meaningless.
-    template <typename Depth>
+    // score is then meaningless. Latitudes: NearbyLatitudes or
+    // ExactLatitudes, which give the same floats.
+    template <typename Latitudes, typename Depth>
     float sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side, bool useFine,
                     Depth& depthAt) const;
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "earth/TileStore.hpp"
+#include "fit/NearbyLatitudes.hpp"
 #include "plan/SurveyPlan.hpp"
 
 // Map plane: x = longitude (degrees), y = mapY(latitude); N is the unit
@@ -50,12 +51,12 @@ SidewaysSearch::SidewaysSearch(TileStore& tiles, const CoverageLookup& coverage,
                                std::ostream& out)
     : tiles_(tiles), coverage_(coverage), plan_(plan), out_(out) {}
 
-bool SidewaysSearch::covered(double lon, double y) const {
+bool SidewaysSearch::covered(double lon, float lat) const {
     if (lon < -180.0) lon += 360.0;
-    return coverage_.valueAt(lon, static_cast<float>(latitudeFromMapY(y)), false) > kCoveredAbove;
+    return coverage_.valueAt(lon, lat, false) > kCoveredAbove;
 }
 
-template <typename Stop>
+template <typename Latitudes, typename Stop>
 bool SidewaysSearch::sideSums(const FitLine& line, float width, float& port, float& stbd, Stop&& stop) const {
     const double dx = line.lonB - line.lonA, dy = line.yB - line.yA;
     const StarboardNormal n(dx, dy);
@@ -70,20 +71,21 @@ bool SidewaysSearch::sideSums(const FitLine& line, float width, float& port, flo
     for (int i = 0; i < count; ++i) {
         if (stop(i, count, port, stbd)) return false;
         const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
-        if (covered(px - ox, py - oy)) port += 50.0f;
-        if (covered(px + ox, py + oy)) stbd += 50.0f;
+        const Latitudes near(py);
+        if (covered(px - ox, near.at(py - oy))) port += 50.0f;
+        if (covered(px + ox, near.at(py + oy))) stbd += 50.0f;
     }
     return true;
 }
 
 float SidewaysSearch::sideByCoverage(const FitLine& line, int& side, float width) {
     float port = 0.0f, stbd = 0.0f;
-    sideSums(line, width, port, stbd, [](int, int, float, float) { return false; });
+    sideSums<ExactLatitudes>(line, width, port, stbd, [](int, int, float, float) { return false; });
     side = stbd > port ? kSideStarboard : kSidePort;
     return std::fabs(stbd - port);
 }
 
-template <typename Stop>
+template <typename Latitudes, typename Stop>
 bool SidewaysSearch::unmappedSum(const FitLine& line, float width, float& sum, Stop&& stop) const {
     double dx = line.lonB - line.lonA;
     if (dx > 180.0) dx -= 360.0;
@@ -97,12 +99,13 @@ bool SidewaysSearch::unmappedSum(const FitLine& line, float width, float& sum, S
     for (int i = 0; i < count; ++i) {
         if (stop(i, count, sum)) return false;
         const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
+        const Latitudes near(py);
         for (int k = 0; k < 7; ++k) {
             const float f = static_cast<float>(k - 3) * width / 6.0f;
             double qx = px + static_cast<double>(f * n.x);
             const double qy = py + static_cast<double>(f * n.y);
             if (qx < -180.0) qx += 360.0;
-            if (coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), false) < kUnmappedBelow) sum += 5.0f;
+            if (coverage_.valueAt(qx, near.at(qy), false) < kUnmappedBelow) sum += 5.0f;
         }
     }
     return true;
@@ -110,7 +113,7 @@ bool SidewaysSearch::unmappedSum(const FitLine& line, float width, float& sum, S
 
 float SidewaysSearch::unmappedScore(const FitLine& line, float width) {
     float sum = 0.0f;
-    unmappedSum(line, width, sum, [](int, int, float) { return false; });
+    unmappedSum<ExactLatitudes>(line, width, sum, [](int, int, float) { return false; });
     return sum;
 }
 
@@ -205,7 +208,7 @@ float SidewaysSearch::maxEdge(const FitLine& line, FitLine& result, float widthA
         // weighted as the window weighs it, could not beat bar.
         bool bounded(const FitLine& l, float w, float wa, float wb, float bar, float& v) const {
             float port = 0.0f, stbd = 0.0f;
-            const bool done = search.sideSums(l, w, port, stbd, [&](int i, int count, float p, float s) {
+            const bool done = search.sideSums<NearbyLatitudes>(l, w, port, stbd, [&](int i, int count, float p, float s) {
                 return (std::fabs(s - p) + 50.0f * static_cast<float>(count - i)) * wa * wb <= bar;
             });
             v = std::fabs(stbd - port);
@@ -225,7 +228,7 @@ float SidewaysSearch::maxEdgeLateral(const FitLine& line, FitLine& result, float
         SidewaysSearch& search;
         float operator()(const FitLine& l, float w) { return search.unmappedScore(l, w); }
         bool bounded(const FitLine& l, float w, float wa, float wb, float bar, float& v) const {
-            return search.unmappedSum(l, w, v, [&](int i, int count, float sum) {
+            return search.unmappedSum<NearbyLatitudes>(l, w, v, [&](int i, int count, float sum) {
                 return (sum + 35.0f * static_cast<float>(count - i)) * wa * wb <= bar;
             });
         }

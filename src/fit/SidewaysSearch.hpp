@@ -52,13 +52,14 @@ public:
     void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
 
 private:
-    bool covered(double lon, double y) const;
+    bool covered(double lon, float lat) const;
     // The two sides' sums of sideByCoverage; false, sums unfinished, as soon
     // as stop(station, count, port, starboard) holds before a station.
-    template <typename Stop>
+    // Latitudes: NearbyLatitudes or ExactLatitudes (the same floats).
+    template <typename Latitudes, typename Stop>
     bool sideSums(const FitLine& line, float width, float& port, float& stbd, Stop&& stop) const;
     // unmappedScore's sum; false as soon as stop(station, count, sum) holds.
-    template <typename Stop>
+    template <typename Latitudes, typename Stop>
     bool unmappedSum(const FitLine& line, float width, float& sum, Stop&& stop) const;
     template <typename Measure>
     float searchWindow(const FitLine& line, FitLine& result, float widthA, float widthB, float stepOfWidth,

@@ -8,6 +8,7 @@
 
 #include "FitWorld.hpp"
 #include "fit/EdgeFit.hpp"
+#include "fit/NearbyLatitudes.hpp"
 #include "fit/SidewaysSearch.hpp"
 #include "support/TileWriter.hpp"
 
@@ -70,6 +71,21 @@ void expectSame(const Record& got, const Record& reference) {
         EXPECT_EQ(got.numbers[i], reference.numbers[i]) << "value " << i;  // to the last bit
     EXPECT_EQ(got.console, reference.console);
     EXPECT_EQ(got.lookups, reference.lookups);
+}
+
+TEST(SearchPath, NearbyLatitudesAreTheFloatsLatitudeFromMapYGives) {
+    // Stations from 70 S to 70 N, probes up to 1.5 map units away at uneven
+    // offsets; also a station latitude given 1e-13 degrees off.
+    for (double y : {-118.0, -41.3, -0.02, 0.0, 0.7, 33.33, 62.0, 118.0}) {
+        SCOPED_TRACE(y);
+        const NearbyLatitudes near(y), nudged(y, latitudeFromMapY(y) + 1e-13);
+        int mismatches = 0;
+        for (double dy = -1.5; dy <= 1.5; dy += 0.000137) {
+            const float exact = static_cast<float>(latitudeFromMapY(y + dy));
+            if (near.at(y + dy) != exact || nudged.at(y + dy) != exact) ++mismatches;
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
 }
 
 TEST(SearchPath, SharedSearchesChooseTheReferenceLines) {
