@@ -42,6 +42,24 @@ int stationCount(float len) {
     return count < 15 ? 15 : count;
 }
 
+// The stations P_i = A + i * (B - A) / (count - 1) of a scored line, and the
+// probes at f half-widths h along sign * N from them.
+struct Stations {
+    StarboardNormal n;
+    int count;
+    double stepX;
+    double stepY;
+    explicit Stations(const FitLine& line)
+        : n(line.lonB - line.lonA, line.yB - line.yA),
+          count(stationCount(n.len)),
+          stepX((line.lonB - line.lonA) / (count - 1)),
+          stepY((line.yB - line.yA) / (count - 1)) {}
+    void probe(double px, double py, float f, float h, float sign, double& qx, double& qy) const {
+        qx = px + static_cast<double>(f * h * sign * n.x);
+        qy = py + static_cast<double>(f * h * sign * n.y);
+    }
+};
+
 }  // namespace
 
 EdgeFit::EdgeFit(TileStore& tiles, const CoverageLookup& coverage, SurveyPlan& plan, std::ostream& out)
@@ -64,21 +82,15 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
         } depth{*this};
         return sideScore<ExactLatitudes>(line, overlapPercent, inside, outside, side, useFine, depth);
     }
-    const double dx = line.lonB - line.lonA;
-    const double dy = line.yB - line.yA;
-    const StarboardNormal n(dx, dy);
-    const int count = stationCount(n.len);
-    const double stepX = dx / (count - 1);
-    const double stepY = dy / (count - 1);
+    const Stations st(line);
+    const int count = st.count;
+    const double stepX = st.stepX, stepY = st.stepY;
 
     float d = elevationAt(line.lonA, latitudeFromMapY(line.yA));
     float m = plan_.swathMultiplierAt(d);
 
-    // A probe at f half-widths H along direction sign * N from station
-    // (px, py): its depth, and whether its coverage counts as covered.
     auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
-        qx = px + static_cast<double>(f * h * sign * n.x);
-        qy = py + static_cast<double>(f * h * sign * n.y);
+        st.probe(px, py, f, h, sign, qx, qy);
     };
     auto coverageAt = [&](double qx, double qy) {
         return coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), useFine);
@@ -118,20 +130,15 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
                          bool useFine, Depth& depthAt) const {
     const float lo = overlapPercent * 0.02f - 0.005f;
     const float hi = overlapPercent * 0.02f + 0.005f;
-    const double dx = line.lonB - line.lonA;
-    const double dy = line.yB - line.yA;
-    const StarboardNormal n(dx, dy);
-    const int count = stationCount(n.len);
-    const double stepX = dx / (count - 1);
-    const double stepY = dy / (count - 1);
+    const Stations st(line);
+    const int count = st.count;
+    const double stepX = st.stepX, stepY = st.stepY;
 
     float d = depthAt(line.lonA, latitudeFromMapY(line.yA));
     float m = plan_.swathMultiplierAt(d);
 
-    // A probe at f half-widths H along sign * N from station (px, py).
     auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
-        qx = px + static_cast<double>(f * h * sign * n.x);
-        qy = py + static_cast<double>(f * h * sign * n.y);
+        st.probe(px, py, f, h, sign, qx, qy);
     };
     auto covered = [&](double qx, float lat) { return coverage_.valueAt(qx, lat, useFine) > kCoveredAbove; };
 
