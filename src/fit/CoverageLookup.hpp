@@ -19,6 +19,10 @@ public:
     // False, value untouched, where the cell's tile is not resident.
     virtual bool fine(double lon, double lat, std::uint16_t& value) const = 0;
 
+    // Whether lookups may run on several threads at once; a lookup that
+    // records its probes may not.
+    virtual bool concurrentReads() const { return false; }
+
     // The value read, 0 where nothing can be read: an unreadable cell is
     // treated as holding no coverage.
     std::uint16_t valueAt(double lon, double lat, bool useFine) const {
@@ -39,6 +43,7 @@ public:
     bool fine(double lon, double lat, std::uint16_t& value) const override {
         return grid_.fineCoverageAt(lon, lat, value);
     }
+    bool concurrentReads() const override { return true; }
 
 private:
     const TileStore& tiles_;

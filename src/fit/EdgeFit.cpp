@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "earth/TileStore.hpp"
+#include "fit/NearbyLatitudes.hpp"
 #include "plan/SurveyPlan.hpp"
 
 // Map plane: x = longitude (degrees), y = mapY(latitude); N is the unit
@@ -26,9 +27,10 @@ float secantOf(double latDeg) { return static_cast<float>(1.0 / std::cos(latDeg 
 // Half swath width in map units for elevation d (metres) and multiplier m at
 // latitude lat: positive at sea; on land it is negative and the probes fall
 // on the other side of the line.
-float halfWidth(float d, float m, double lat) {
-    return static_cast<float>(-static_cast<double>(d) * 0.5 * m * secantOf(lat) / kMetresPerUnit);
+float halfWidthAt(float d, float m, float sec) {
+    return static_cast<float>(-static_cast<double>(d) * 0.5 * m * sec / kMetresPerUnit);
 }
+float halfWidth(float d, float m, double lat) { return halfWidthAt(d, m, secantOf(lat)); }
 
 // Stations along a scored line: 1 + trunc(12 * len), at least 15.
 int stationCount(float len) {
@@ -39,6 +41,24 @@ int stationCount(float len) {
     const int count = 1 + static_cast<int>(scaled);
     return count < 15 ? 15 : count;
 }
+
+// The stations P_i = A + i * (B - A) / (count - 1) of a scored line, and the
+// probes at f half-widths h along sign * N from them.
+struct Stations {
+    StarboardNormal n;
+    int count;
+    double stepX;
+    double stepY;
+    explicit Stations(const FitLine& line)
+        : n(line.lonB - line.lonA, line.yB - line.yA),
+          count(stationCount(n.len)),
+          stepX((line.lonB - line.lonA) / (count - 1)),
+          stepY((line.yB - line.yA) / (count - 1)) {}
+    void probe(double px, double py, float f, float h, float sign, double& qx, double& qy) const {
+        qx = px + static_cast<double>(f * h * sign * n.x);
+        qy = py + static_cast<double>(f * h * sign * n.y);
+    }
+};
 
 }  // namespace
 
@@ -54,23 +74,23 @@ float EdgeFit::elevationAt(double lon, double lat) {
 
 float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int& side,
                                 bool useFine) {
-    const float lo = overlapPercent * 0.02f - 0.005f;
-    const float hi = overlapPercent * 0.02f + 0.005f;
-    const double dx = line.lonB - line.lonA;
-    const double dy = line.yB - line.yA;
-    const StarboardNormal n(dx, dy);
-    const int count = stationCount(n.len);
-    const double stepX = dx / (count - 1);
-    const double stepY = dy / (count - 1);
+    if (side != kSideUndecided) {
+        struct Loading {
+            EdgeFit& fit;
+            float operator()(double lon, double lat) { return fit.elevationAt(lon, lat); }
+            static constexpr bool stopped() { return false; }
+        } depth{*this};
+        return sideScore<ExactLatitudes>(line, overlapPercent, inside, outside, side, useFine, depth);
+    }
+    const Stations st(line);
+    const int count = st.count;
+    const double stepX = st.stepX, stepY = st.stepY;
 
     float d = elevationAt(line.lonA, latitudeFromMapY(line.yA));
     float m = plan_.swathMultiplierAt(d);
 
-    // A probe at f half-widths H along direction sign * N from station
-    // (px, py): its depth, and whether its coverage counts as covered.
     auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
-        qx = px + static_cast<double>(f * h * sign * n.x);
-        qy = py + static_cast<double>(f * h * sign * n.y);
+        st.probe(px, py, f, h, sign, qx, qy);
     };
     auto coverageAt = [&](double qx, double qy) {
         return coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), useFine);
@@ -78,8 +98,7 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
     auto depthAt = [&](double qx, double qy) { return elevationAt(qx, static_cast<float>(latitudeFromMapY(qy))); };
     auto votes = [&](double qx, double qy) { return !voteArea_ || voteArea_(qx, qy); };
 
-    float in = 0.0f, outSum = 0.0f;
-    if (side == kSideUndecided) {
+    {
         float portSum = 0.0f, stbdSum = 0.0f;
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
@@ -104,38 +123,63 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
         }
         return 0.0f;
     }
+}
 
+template <typename Latitudes, typename Depth>
+float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side,
+                         bool useFine, Depth& depthAt) const {
+    const float lo = overlapPercent * 0.02f - 0.005f;
+    const float hi = overlapPercent * 0.02f + 0.005f;
+    const Stations st(line);
+    const int count = st.count;
+    const double stepX = st.stepX, stepY = st.stepY;
+
+    float d = depthAt(line.lonA, latitudeFromMapY(line.yA));
+    float m = plan_.swathMultiplierAt(d);
+
+    auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
+        st.probe(px, py, f, h, sign, qx, qy);
+    };
+    auto covered = [&](double qx, float lat) { return coverage_.valueAt(qx, lat, useFine) > kCoveredAbove; };
+
+    float in = 0.0f, outSum = 0.0f;
     if (side == kSidePort) {
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
             const double lat = latitudeFromMapY(py);
-            const float h = halfWidth(d, m, lat);
+            const Latitudes near(py, lat);
+            const float sec = secantOf(lat);
+            const float h = halfWidthAt(d, m, sec);
             double qx = 0.0, qy = 0.0;
             probePoint(px, py, 0.9f, h, -1.0f, qx, qy);
-            d = depthAt(qx, qy);
+            d = depthAt(qx, near.at(qy));
+            if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
-            const float h2 = halfWidth(d, m, lat);
+            const float h2 = halfWidthAt(d, m, sec);
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo + 0.02f * static_cast<float>(j), h2, -1.0f, qx, qy);
-                if (coverageAt(qx, qy) > kCoveredAbove) in += kProbeWeight;
+                if (covered(qx, near.at(qy))) in += kProbeWeight;
                 probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h2, -1.0f, qx, qy);
-                if (coverageAt(qx, qy) > kCoveredAbove) outSum += kProbeWeight;
+                if (covered(qx, near.at(qy))) outSum += kProbeWeight;
             }
         }
     } else if (side == kSideStarboard) {
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
-            const float h = halfWidth(d, m, latitudeFromMapY(py));
+            const double lat = latitudeFromMapY(py);
+            const Latitudes near(py, lat);
+            const float h = halfWidth(d, m, lat);
             double qx = 0.0, qy = 0.0;
             // The depth found here sizes the next station's probes, not these.
             probePoint(px, py, 0.9f, h, 1.0f, qx, qy);
-            d = depthAt(qx, qy);
+            d = depthAt(qx, near.at(qy));
+            if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo - 0.02f * static_cast<float>(j), h, 1.0f, qx, qy);
-                if (coverageAt(qx, qy) > kCoveredAbove) in += kProbeWeight;
+                if (covered(qx, near.at(qy))) in += kProbeWeight;
                 probePoint(px, py, 1.0f - hi - 0.1f * static_cast<float>(j), h, 1.0f, qx, qy);
-                if (coverageAt(qx, qy) > kCoveredAbove) outSum += kProbeWeight;
+                if (covered(qx, near.at(qy))) outSum += kProbeWeight;
             }
         }
     }
@@ -180,21 +224,69 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
     } else if (decided) {
         for (int k = -kRefineSteps; k <= kRefineSteps; ++k) offsets.push_back(k);
     }
-    for (const int i : offsets) {
-        const float offA = static_cast<float>(i) * step;
-        for (const int j : offsets) {
-            const float offB = static_cast<float>(j) * step;
-            FitLine candidate = line;
-            candidate.lonA = line.lonA + static_cast<double>(offA * n.x);
-            candidate.yA = line.yA + static_cast<double>(offA * n.y);
-            candidate.lonB = line.lonB + static_cast<double>(offB * n.x);
-            candidate.yB = line.yB + static_cast<double>(offB * n.y);
+    const int nOff = static_cast<int>(offsets.size());
+    // Candidate k moves A by offsets[k / nOff] steps and B by offsets[k % nOff].
+    auto candidateAt = [&](int k) {
+        const float offA = static_cast<float>(offsets[static_cast<std::size_t>(k / nOff)]) * step;
+        const float offB = static_cast<float>(offsets[static_cast<std::size_t>(k % nOff)]) * step;
+        FitLine candidate = line;
+        candidate.lonA = line.lonA + static_cast<double>(offA * n.x);
+        candidate.yA = line.yA + static_cast<double>(offA * n.y);
+        candidate.lonB = line.lonB + static_cast<double>(offB * n.x);
+        candidate.yB = line.yB + static_cast<double>(offB * n.y);
+        return candidate;
+    };
+    const int count = nOff * nOff;
+    if (path_ == SearchPath::Reference) {
+        for (int k = 0; k < count; ++k) {
+            const FitLine candidate = candidateAt(k);
             const float s = edgeOverlapScore(candidate, overlapPercent, inside, outside, side, useFine);
             if (s > best) {
                 best = s;
                 bestLine = candidate;
             }
         }
+    } else {
+        // Candidates are scored on resident tiles only, off this thread; one
+        // whose probes would load a tile is scored here in its turn (it may
+        // change what the later ones read), and the scan goes on after it.
+        struct Peeking {
+            const TileStore& tiles;
+            std::uint64_t lookups = 0;
+            bool needsLoad = false;
+            float operator()(double lon, double lat) {
+                ++lookups;
+                float elevation = 5.0f;
+                if (tiles.peekDepth(lon, lat, elevation) == TileStore::Peek::NeedsLoad) needsLoad = true;
+                return elevation;
+            }
+            bool stopped() const { return needsLoad; }
+        };
+        const int threads = coverage_.concurrentReads() ? threads_ : 1;
+        int bestIndex = -1;
+        for (int from = 0; from < count;) {
+            const ScanResult r =
+                scanFirstBest(from, count, best, threads, [&](int k, float, float& s, std::uint64_t& lookups) {
+                    Peeking depth{tiles_};
+                    float in = 0.0f, out = 0.0f;
+                    s = sideScore<NearbyLatitudes>(candidateAt(k), overlapPercent, in, out, side, useFine, depth);
+                    lookups = depth.lookups;
+                    return depth.needsLoad ? Scored::NeedsLoad : Scored::Yes;
+                });
+            depthLookups_ += r.lookups;
+            if (r.index >= 0) {
+                best = r.score;
+                bestIndex = r.index;
+            }
+            if (r.scannedTo >= count) break;
+            const float s = edgeOverlapScore(candidateAt(r.scannedTo), overlapPercent, inside, outside, side, useFine);
+            if (s > best) {
+                best = s;
+                bestIndex = r.scannedTo;
+            }
+            from = r.scannedTo + 1;
+        }
+        if (bestIndex >= 0) bestLine = candidateAt(bestIndex);
     }
     // A best score that is not above 0 finds no edge to abut: keep the line.
     if (!(best > 0.0f)) bestLine = line;

@@ -15,6 +15,7 @@
 #include <ostream>
 #include <utility>
 
+#include "fit/CandidateScan.hpp"
 #include "fit/CoverageLookup.hpp"
 #include "fit/FitLine.hpp"
 
@@ -75,11 +76,23 @@ public:
     // uses a window to let the fit pull the line back, not push it on.
     void setRefineWindow(int towardsSide, int awayFromSide);
 
+    // How refineEdgeOverlap visits its candidates (Shared unless set), and
+    // on how many threads at most; the chosen line is the same.
+    void setSearchPath(SearchPath path) { path_ = path; }
+    void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
+
     // Depth lookups made so far (for measurements).
     std::uint64_t depthLookups() const { return depthLookups_; }
 
 private:
     float elevationAt(double lon, double lat);
+    // edgeOverlapScore on a decided side (any other value scores 0), with
+    // depths from depthAt(lon, lat), which may give up (stopped()): the
+    // score is then meaningless. Latitudes: NearbyLatitudes or
+    // ExactLatitudes, which give the same floats.
+    template <typename Latitudes, typename Depth>
+    float sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side, bool useFine,
+                    Depth& depthAt) const;
 
     TileStore& tiles_;
     const CoverageLookup& coverage_;
@@ -89,6 +102,8 @@ private:
     int stepsTowards_ = 21;
     int stepsAway_ = 21;
     std::uint64_t depthLookups_ = 0;
+    SearchPath path_ = SearchPath::Shared;
+    int threads_ = searchThreads();
 };
 
 }  // namespace tessarin

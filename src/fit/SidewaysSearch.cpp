@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "earth/TileStore.hpp"
+#include "fit/NearbyLatitudes.hpp"
 #include "plan/SurveyPlan.hpp"
 
 // Map plane: x = longitude (degrees), y = mapY(latitude); N is the unit
@@ -50,12 +51,13 @@ SidewaysSearch::SidewaysSearch(TileStore& tiles, const CoverageLookup& coverage,
                                std::ostream& out)
     : tiles_(tiles), coverage_(coverage), plan_(plan), out_(out) {}
 
-bool SidewaysSearch::covered(double lon, double y) const {
+bool SidewaysSearch::covered(double lon, float lat) const {
     if (lon < -180.0) lon += 360.0;
-    return coverage_.valueAt(lon, static_cast<float>(latitudeFromMapY(y)), false) > kCoveredAbove;
+    return coverage_.valueAt(lon, lat, false) > kCoveredAbove;
 }
 
-float SidewaysSearch::sideByCoverage(const FitLine& line, int& side, float width) {
+template <typename Latitudes, typename Stop>
+bool SidewaysSearch::sideSums(const FitLine& line, float width, float& port, float& stbd, Stop&& stop) const {
     const double dx = line.lonB - line.lonA, dy = line.yB - line.yA;
     const StarboardNormal n(dx, dy);
     const float offset = width * 0.25f;
@@ -64,17 +66,27 @@ float SidewaysSearch::sideByCoverage(const FitLine& line, int& side, float width
     const double stepX = count > 1 ? dx / (count - 1) : 0.0;
     const double stepY = count > 1 ? dy / (count - 1) : 0.0;
     const double ox = static_cast<double>(offset * n.x), oy = static_cast<double>(offset * n.y);
-    float port = 0.0f, stbd = 0.0f;
+    port = 0.0f;
+    stbd = 0.0f;
     for (int i = 0; i < count; ++i) {
+        if (stop(i, count, port, stbd)) return false;
         const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
-        if (covered(px - ox, py - oy)) port += 50.0f;
-        if (covered(px + ox, py + oy)) stbd += 50.0f;
+        const Latitudes near(py);
+        if (covered(px - ox, near.at(py - oy))) port += 50.0f;
+        if (covered(px + ox, near.at(py + oy))) stbd += 50.0f;
     }
+    return true;
+}
+
+float SidewaysSearch::sideByCoverage(const FitLine& line, int& side, float width) {
+    float port = 0.0f, stbd = 0.0f;
+    sideSums<ExactLatitudes>(line, width, port, stbd, [](int, int, float, float) { return false; });
     side = stbd > port ? kSideStarboard : kSidePort;
     return std::fabs(stbd - port);
 }
 
-float SidewaysSearch::unmappedScore(const FitLine& line, float width) {
+template <typename Latitudes, typename Stop>
+bool SidewaysSearch::unmappedSum(const FitLine& line, float width, float& sum, Stop&& stop) const {
     double dx = line.lonB - line.lonA;
     if (dx > 180.0) dx -= 360.0;
     if (dx < -180.0) dx += 360.0;
@@ -83,17 +95,25 @@ float SidewaysSearch::unmappedScore(const FitLine& line, float width) {
     const int count = stationCount(n.len);
     const double stepX = count > 1 ? dx / (count - 1) : 0.0;
     const double stepY = count > 1 ? dy / (count - 1) : 0.0;
-    float sum = 0.0f;
+    sum = 0.0f;
     for (int i = 0; i < count; ++i) {
+        if (stop(i, count, sum)) return false;
         const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
+        const Latitudes near(py);
         for (int k = 0; k < 7; ++k) {
             const float f = static_cast<float>(k - 3) * width / 6.0f;
             double qx = px + static_cast<double>(f * n.x);
             const double qy = py + static_cast<double>(f * n.y);
             if (qx < -180.0) qx += 360.0;
-            if (coverage_.valueAt(qx, static_cast<float>(latitudeFromMapY(qy)), false) < kUnmappedBelow) sum += 5.0f;
+            if (coverage_.valueAt(qx, near.at(qy), false) < kUnmappedBelow) sum += 5.0f;
         }
     }
+    return true;
+}
+
+float SidewaysSearch::unmappedScore(const FitLine& line, float width) {
+    float sum = 0.0f;
+    unmappedSum<ExactLatitudes>(line, width, sum, [](int, int, float) { return false; });
     return sum;
 }
 
@@ -123,22 +143,55 @@ float SidewaysSearch::searchWindow(const FitLine& line, FitLine& result, float w
     // With a half-window of 0 the weight is 0 / 0, and a step that is not
     // positive (no data at A, or land) gives no window: no candidate is taken.
     if (!(step > 0.0f) || halfA <= 0 || halfB <= 0) return best;
-    for (int a = -halfA; a <= halfA; ++a) {
+
+    // Candidate (a, b) moves A by a steps and B by b steps along N; its
+    // window weights are 1 - (a / halfA)^2 and 1 - (b / halfB)^2.
+    auto candidate = [&](int a, int b) {
         const float offA = static_cast<float>(a) * step;
-        const float ra = static_cast<float>(a) / static_cast<float>(halfA);
-        for (int b = -halfB; b <= halfB; ++b) {
-            const float offB = static_cast<float>(b) * step;
-            const float rb = static_cast<float>(b) / static_cast<float>(halfB);
-            const double ax = line.lonA + static_cast<double>(offA * n.x), ay = yA + static_cast<double>(offA * n.y);
-            const double bx = line.lonB + static_cast<double>(offB * n.x), by = yB + static_cast<double>(offB * n.y);
-            const FitLine candidate{ax, bx, ay, by, 0.0, 0.0};
-            const float score = measure(candidate, w) * (1.0f - ra * ra) * (1.0f - rb * rb);
-            if (score > best) {
-                best = score;
-                result = FitLine::fromMapPlane(ax, ay, bx, by);
-                measure.keep();
+        const float offB = static_cast<float>(b) * step;
+        const double ax = line.lonA + static_cast<double>(offA * n.x), ay = yA + static_cast<double>(offA * n.y);
+        const double bx = line.lonB + static_cast<double>(offB * n.x), by = yB + static_cast<double>(offB * n.y);
+        return FitLine{ax, bx, ay, by, 0.0, 0.0};
+    };
+    auto weight = [](int k, int half) {
+        const float r = static_cast<float>(k) / static_cast<float>(half);
+        return 1.0f - r * r;
+    };
+
+    if (path_ == SearchPath::Reference) {
+        for (int a = -halfA; a <= halfA; ++a) {
+            for (int b = -halfB; b <= halfB; ++b) {
+                const FitLine c = candidate(a, b);
+                const float score = measure(c, w) * weight(a, halfA) * weight(b, halfB);
+                if (score > best) {
+                    best = score;
+                    result = FitLine::fromMapPlane(c.lonA, c.yA, c.lonB, c.yB);
+                    measure.keep(c, w);
+                }
             }
         }
+        return best;
+    }
+
+    // The same candidates in the same order, b running fastest. A candidate
+    // stops once even all its remaining stations could not lift it past the
+    // bar; the coverage lookups never load a tile, so no candidate waits.
+    const int countB = 2 * halfB + 1;
+    const int threads = coverage_.concurrentReads() ? threads_ : 1;
+    const ScanResult r = scanFirstBest(
+        0, countA * countB, best, threads, [&](int i, float bar, float& s, std::uint64_t&) {
+            const int a = i / countB - halfA, b = i % countB - halfB;
+            const float wa = weight(a, halfA), wb = weight(b, halfB);
+            float v = 0.0f;
+            if (!measure.bounded(candidate(a, b), w, wa, wb, bar, v)) return Scored::CannotBeat;
+            s = v * wa * wb;
+            return Scored::Yes;
+        });
+    if (r.index >= 0) {
+        const FitLine c = candidate(r.index / countB - halfA, r.index % countB - halfB);
+        best = r.score;
+        result = FitLine::fromMapPlane(c.lonA, c.yA, c.lonB, c.yB);
+        measure.keep(c, w);
     }
     return best;
 }
@@ -147,9 +200,21 @@ float SidewaysSearch::maxEdge(const FitLine& line, FitLine& result, float widthA
     struct AbutMeasure {
         SidewaysSearch& search;
         int& side;
-        int candidateSide = kSideUndecided;
-        float operator()(const FitLine& l, float w) { return search.sideByCoverage(l, candidateSide, w); }
-        void keep() { side = candidateSide; }
+        float operator()(const FitLine& l, float w) {
+            int s = kSideUndecided;
+            return search.sideByCoverage(l, s, w);
+        }
+        // v = |starboard - port|; false once its greatest possible value,
+        // weighted as the window weighs it, could not beat bar.
+        bool bounded(const FitLine& l, float w, float wa, float wb, float bar, float& v) const {
+            float port = 0.0f, stbd = 0.0f;
+            const bool done = search.sideSums<NearbyLatitudes>(l, w, port, stbd, [&](int i, int count, float p, float s) {
+                return (std::fabs(s - p) + 50.0f * static_cast<float>(count - i)) * wa * wb <= bar;
+            });
+            v = std::fabs(stbd - port);
+            return done;
+        }
+        void keep(const FitLine& l, float w) { search.sideByCoverage(l, side, w); }
     } measure{*this, side};
     side = kSideUndecided;
     const float best = searchWindow(line, result, widthA, widthB, 0.25f, true, measure);
@@ -162,7 +227,12 @@ float SidewaysSearch::maxEdgeLateral(const FitLine& line, FitLine& result, float
     struct UnmappedMeasure {
         SidewaysSearch& search;
         float operator()(const FitLine& l, float w) { return search.unmappedScore(l, w); }
-        void keep() {}
+        bool bounded(const FitLine& l, float w, float wa, float wb, float bar, float& v) const {
+            return search.unmappedSum<NearbyLatitudes>(l, w, v, [&](int i, int count, float sum) {
+                return (sum + 35.0f * static_cast<float>(count - i)) * wa * wb <= bar;
+            });
+        }
+        void keep(const FitLine&, float) {}
     } measure{*this};
     const float best = searchWindow(line, result, widthA, widthB, 0.125f, false, measure);
     out_ << "MAX EDGE  max  " << result.lonA << " " << result.latA << " " << result.lonB << " " << result.latB

@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <ostream>
 
+#include "fit/CandidateScan.hpp"
 #include "fit/CoverageLookup.hpp"
 #include "fit/FitLine.hpp"
 
@@ -45,8 +46,21 @@ public:
     // As maxEdge with half the step and unmappedScore as the measure.
     float maxEdgeLateral(const FitLine& line, FitLine& result, float widthA, float widthB);
 
+    // How the two window searches visit their candidates (Shared unless
+    // set), and on how many threads at most; the chosen line is the same.
+    void setSearchPath(SearchPath path) { path_ = path; }
+    void setThreads(int threads) { threads_ = threads < 1 ? 1 : threads; }
+
 private:
-    bool covered(double lon, double y) const;
+    bool covered(double lon, float lat) const;
+    // The two sides' sums of sideByCoverage; false, sums unfinished, as soon
+    // as stop(station, count, port, starboard) holds before a station.
+    // Latitudes: NearbyLatitudes or ExactLatitudes (the same floats).
+    template <typename Latitudes, typename Stop>
+    bool sideSums(const FitLine& line, float width, float& port, float& stbd, Stop&& stop) const;
+    // unmappedScore's sum; false as soon as stop(station, count, sum) holds.
+    template <typename Latitudes, typename Stop>
+    bool unmappedSum(const FitLine& line, float width, float& sum, Stop&& stop) const;
     template <typename Measure>
     float searchWindow(const FitLine& line, FitLine& result, float widthA, float widthB, float stepOfWidth,
                        bool printCount, Measure&& measure);
@@ -55,6 +69,8 @@ private:
     const CoverageLookup& coverage_;
     const SurveyPlan& plan_;
     std::ostream& out_;
+    SearchPath path_ = SearchPath::Shared;
+    int threads_ = searchThreads();
 };
 
 }  // namespace tessarin

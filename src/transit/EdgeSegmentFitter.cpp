@@ -5,8 +5,11 @@
 namespace tessarin {
 
 EdgeSegmentFitter::EdgeSegmentFitter(TileStore& tiles, SurveyPlan& plan, const CoverageGrid& coverage,
-                                     std::ostream& out)
-    : lookup_(tiles, coverage), edgeFit_(tiles, lookup_, plan, out), search_(tiles, lookup_, plan, out) {}
+                                     std::ostream& out, SearchPath path)
+    : lookup_(tiles, coverage), edgeFit_(tiles, lookup_, plan, out), search_(tiles, lookup_, plan, out) {
+    edgeFit_.setSearchPath(path);
+    search_.setSearchPath(path);
+}
 
 float EdgeSegmentFitter::maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side) {
     return search_.maxEdge(line, result, widthA, widthB, side);
@@ -28,8 +31,8 @@ void EdgeSegmentFitter::extendEdgeOverlap(const FitLine& line, FitLine& result, 
 }
 
 std::unique_ptr<SegmentFitter> makeEdgeSegmentFitter(TileStore& tiles, SurveyPlan& plan, const CoverageGrid& coverage,
-                                                     std::ostream& out) {
-    return std::make_unique<EdgeSegmentFitter>(tiles, plan, coverage, out);
+                                                     std::ostream& out, SearchPath path) {
+    return std::make_unique<EdgeSegmentFitter>(tiles, plan, coverage, out, path);
 }
 
 }  // namespace tessarin

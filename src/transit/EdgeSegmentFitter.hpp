@@ -17,7 +17,8 @@ class TileStore;
 
 class EdgeSegmentFitter : public SegmentFitter {
 public:
-    EdgeSegmentFitter(TileStore& tiles, SurveyPlan& plan, const CoverageGrid& coverage, std::ostream& out);
+    EdgeSegmentFitter(TileStore& tiles, SurveyPlan& plan, const CoverageGrid& coverage, std::ostream& out,
+                      SearchPath path = SearchPath::Shared);
 
     float maxEdge(const FitLine& line, FitLine& result, float widthA, float widthB, int& side) override;
     float maxEdgeLateral(const FitLine& line, FitLine& result, float widthA, float widthB) override;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "earth/ProgressSink.hpp"
+#include "fit/CandidateScan.hpp"
 #include "transit/SegmentFitter.hpp"
 
 namespace tessarin {
@@ -135,8 +136,9 @@ private:
     std::unique_ptr<SegmentFitter> fitter_;
 };
 
-// Builds the fitter that runs the coverage fits on the planner's tiles.
+// Builds the fitter that runs the coverage fits on the planner's tiles; path
+// chooses how the window searches visit their candidates (same lines).
 std::unique_ptr<SegmentFitter> makeEdgeSegmentFitter(TileStore& tiles, SurveyPlan& plan, const CoverageGrid& coverage,
-                                                     std::ostream& out);
+                                                     std::ostream& out, SearchPath path = SearchPath::Shared);
 
 }  // namespace tessarin
