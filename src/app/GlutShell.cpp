@@ -163,23 +163,67 @@ private:
     ShellActions& actions_;
 };
 
-int rightButtonMenu = 0;
-
 void onDisplay();
 
 void noDisplay() {}
 
+// The right-button menu, as the GLUT library runs it. The library shows a
+// menu's window only after it has handled every event it read in one go,
+// but hides it at once; a menu opened and closed by events read together (a
+// right click, then a click beside the menu, on a busy machine) is shown
+// after it was closed and stays on the screen, closed to the library, so no
+// click removes it, and every key typed with the pointer over it is lost.
+// The shell hides the window again whenever a menu was in use and is no
+// longer. The library also ends the program if the menu is attached or
+// detached while in use, so that waits until the menu is closed.
+struct RightButtonMenu {
+    int id = 0;
+    int window = 0;          // the menu's own window; 0 if it was not found
+    int mainWindow = 0;
+    bool inUse = false;
+    bool openedSinceHidden = false;
+    bool attached = false;
+};
+RightButtonMenu rightMenu;
+
+void onMenuStatus(int status, int, int) {
+    rightMenu.inUse = status == GLUT_MENU_IN_USE;
+    if (rightMenu.inUse) rightMenu.openedSinceHidden = true;
+}
+
+// After each round of events: a closed menu's window is hidden, and the menu
+// is attached exactly while no dialog drawn in the window is open.
+void tendRightButtonMenu() {
+    if (rightMenu.inUse || rightMenu.mainWindow == 0) return;
+    const int current = glutGetWindow();
+    if (rightMenu.openedSinceHidden && rightMenu.window != 0) {
+        glutSetWindow(rightMenu.window);
+        if (glutGetWindow() == 0) glutHideWindow();
+        rightMenu.openedSinceHidden = false;
+    }
+    const bool wanted = !modalDialog;
+    if (rightMenu.attached != wanted) {
+        glutSetWindow(rightMenu.mainWindow);
+        glutSetMenu(rightMenu.id);
+        if (wanted) {
+            glutAttachMenu(GLUT_RIGHT_BUTTON);
+        } else {
+            glutDetachMenu(GLUT_RIGHT_BUTTON);
+        }
+        rightMenu.attached = wanted;
+    }
+    if (current != 0 && glutGetWindow() != current) glutSetWindow(current);
+}
+
 // While a dialog drawn in the window is open, events reach only the GUI and
 // the dialog draws the frames itself.
 void setModal(bool modal) {
-    glutSetMenu(rightButtonMenu);
     modalDialog = modal;
+    tendRightButtonMenu();
     if (modal) {
-        glutDetachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(noDisplay);
         glutIdleFunc(nullptr);
     } else {
-        glutAttachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(onDisplay);
         glutIdleFunc(onDisplay);
     }
@@ -192,7 +236,10 @@ std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
     WindowFileChooser::Host host;
     host.setModal = setModal;
     host.drawBehind = [&a] { a.frames->drawScene(); };
-    host.frameDone = [] { sequencer.frameDone(); };
+    host.frameDone = [] {
+        sequencer.frameDone();
+        tendRightButtonMenu();
+    };
     auto window = std::make_unique<WindowFileChooser>(host);
     const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
     if (forced == nullptr || std::strcmp(forced, "window") != 0) {
@@ -258,6 +305,7 @@ void post(InputEvent::Kind kind, int code, int state, int x, int y, int modifier
 void onDisplay() {
     frame(*theApp);
     sequencer.frameDone();
+    tendRightButtonMenu();
     theApp->input->pollConsole();
     theApp->recovery->update();
 }
@@ -277,7 +325,11 @@ void onMotion(int x, int y) { post(InputEvent::Kind::Motion, 0, 0, x, y, 0); }
 void onPassiveMotion(int x, int y) { post(InputEvent::Kind::PassiveMotion, 0, 0, x, y, 0); }
 void onWheel(int wheel, int direction, int x, int y) { post(InputEvent::Kind::Wheel, wheel, direction, x, y, 0); }
 
-void onMenu(int entry) { theApp->input->menu(entry); }
+void onMenu(int entry) {
+    // A menu opened just before a dialog can still be chosen from: the
+    // dialog has the input.
+    if (!modalDialog) theApp->input->menu(entry);
+}
 
 }  // namespace
 
@@ -345,11 +397,21 @@ int runShell(Application& a, int argc, char** argv) {
     glutMotionFunc(onMotion);
     glutMouseWheelFunc(onWheel);
 
-    rightButtonMenu = glutCreateMenu(onMenu);
+    // The library numbers windows in the order they are made, the menu's
+    // own window included.
+    rightMenu.mainWindow = glutGetWindow();
+    rightMenu.id = glutCreateMenu(onMenu);
     glutAddMenuEntry("Set Start", 1);
     glutAddMenuEntry("Set End", 2);
     glutAddMenuEntry("load Area", 3);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
+    rightMenu.attached = true;
+    // The library reports no current window while a menu's window is the
+    // current one: that tells the menu's window from any other.
+    glutSetWindow(rightMenu.mainWindow + 1);
+    if (glutGetWindow() == 0) rightMenu.window = rightMenu.mainWindow + 1;
+    glutSetWindow(rightMenu.mainWindow);
+    glutMenuStatusFunc(onMenuStatus);
 
     TextureStore& textures = *a.textures;
     textures.loadLogo("Logos/Ostra_Logo.raw", 33);
