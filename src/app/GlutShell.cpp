@@ -20,6 +20,7 @@
 #include "app/InputHandler.hpp"
 #include "app/InputSequencer.hpp"
 #include "app/RecoveryWriter.hpp"
+#include "app/RightButtonMenu.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "coverage/GlCaptureTarget.hpp"
 #include "render/GlTextureSink.hpp"
@@ -167,59 +168,43 @@ void onDisplay();
 
 void noDisplay() {}
 
-// The right-button menu, as the GLUT library runs it. The library shows a
-// menu's window only after it has handled every event it read in one go,
-// but hides it at once; a menu opened and closed by events read together (a
-// right click, then a click beside the menu, on a busy machine) is shown
-// after it was closed and stays on the screen, closed to the library, so no
-// click removes it, and every key typed with the pointer over it is lost.
-// The shell hides the window again whenever a menu was in use and is no
-// longer. The library also ends the program if the menu is attached or
-// detached while in use, so that waits until the menu is closed.
-struct RightButtonMenu {
-    int id = 0;
-    int window = 0;          // the menu's own window; 0 if it was not found
-    int mainWindow = 0;
-    bool inUse = false;
-    bool openedSinceHidden = false;
-    bool attached = false;
-};
-RightButtonMenu rightMenu;
+// The right-button menu's own window (0 if it was not found) and the
+// program's window.
+int menuWindow = 0;
+int mainWindow = 0;
 
-void onMenuStatus(int status, int, int) {
-    rightMenu.inUse = status == GLUT_MENU_IN_USE;
-    if (rightMenu.inUse) rightMenu.openedSinceHidden = true;
-}
-
-// After each round of events: a closed menu's window is hidden, and the menu
-// is attached exactly while no dialog drawn in the window is open.
-void tendRightButtonMenu() {
-    if (rightMenu.inUse || rightMenu.mainWindow == 0) return;
+void hideMenuWindow() {
+    if (menuWindow == 0) return;
     const int current = glutGetWindow();
-    if (rightMenu.openedSinceHidden && rightMenu.window != 0) {
-        glutSetWindow(rightMenu.window);
-        if (glutGetWindow() == 0) glutHideWindow();
-        rightMenu.openedSinceHidden = false;
-    }
-    const bool wanted = !modalDialog;
-    if (rightMenu.attached != wanted) {
-        glutSetWindow(rightMenu.mainWindow);
-        glutSetMenu(rightMenu.id);
-        if (wanted) {
-            glutAttachMenu(GLUT_RIGHT_BUTTON);
-        } else {
-            glutDetachMenu(GLUT_RIGHT_BUTTON);
-        }
-        rightMenu.attached = wanted;
-    }
-    if (current != 0 && glutGetWindow() != current) glutSetWindow(current);
+    glutSetWindow(menuWindow);
+    // The library reports no current window while a menu's is current.
+    if (glutGetWindow() == 0) glutHideWindow();
+    if (current != 0) glutSetWindow(current);
 }
+
+int rightButtonMenuId = 0;
+
+void attachRightButtonMenu(bool attach) {
+    const int current = glutGetWindow();
+    glutSetWindow(mainWindow);
+    glutSetMenu(rightButtonMenuId);
+    if (attach) {
+        glutAttachMenu(GLUT_RIGHT_BUTTON);
+    } else {
+        glutDetachMenu(GLUT_RIGHT_BUTTON);
+    }
+    if (current != 0) glutSetWindow(current);
+}
+
+RightButtonMenu rightMenu({hideMenuWindow, attachRightButtonMenu});
+
+void onMenuStatus(int status, int, int) { rightMenu.statusChanged(status == GLUT_MENU_IN_USE); }
 
 // While a dialog drawn in the window is open, events reach only the GUI and
 // the dialog draws the frames itself.
 void setModal(bool modal) {
     modalDialog = modal;
-    tendRightButtonMenu();
+    rightMenu.setModal(modal);
     if (modal) {
         glutDisplayFunc(noDisplay);
         glutIdleFunc(nullptr);
@@ -238,7 +223,7 @@ std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
     host.drawBehind = [&a] { a.frames->drawScene(); };
     host.frameDone = [] {
         sequencer.frameDone();
-        tendRightButtonMenu();
+        rightMenu.tend();
     };
     auto window = std::make_unique<WindowFileChooser>(host);
     const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
@@ -305,7 +290,7 @@ void post(InputEvent::Kind kind, int code, int state, int x, int y, int modifier
 void onDisplay() {
     frame(*theApp);
     sequencer.frameDone();
-    tendRightButtonMenu();
+    rightMenu.tend();
     theApp->input->pollConsole();
     theApp->recovery->update();
 }
@@ -326,9 +311,7 @@ void onPassiveMotion(int x, int y) { post(InputEvent::Kind::PassiveMotion, 0, 0,
 void onWheel(int wheel, int direction, int x, int y) { post(InputEvent::Kind::Wheel, wheel, direction, x, y, 0); }
 
 void onMenu(int entry) {
-    // A menu opened just before a dialog can still be chosen from: the
-    // dialog has the input.
-    if (!modalDialog) theApp->input->menu(entry);
+    if (rightMenu.takesChoices()) theApp->input->menu(entry);
 }
 
 }  // namespace
@@ -398,19 +381,17 @@ int runShell(Application& a, int argc, char** argv) {
     glutMouseWheelFunc(onWheel);
 
     // The library numbers windows in the order they are made, the menu's
-    // own window included.
-    rightMenu.mainWindow = glutGetWindow();
-    rightMenu.id = glutCreateMenu(onMenu);
+    // own window included, and reports no current window while a menu's is
+    // current: that tells the menu's window from any other.
+    mainWindow = glutGetWindow();
+    rightButtonMenuId = glutCreateMenu(onMenu);
     glutAddMenuEntry("Set Start", 1);
     glutAddMenuEntry("Set End", 2);
     glutAddMenuEntry("load Area", 3);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
-    rightMenu.attached = true;
-    // The library reports no current window while a menu's window is the
-    // current one: that tells the menu's window from any other.
-    glutSetWindow(rightMenu.mainWindow + 1);
-    if (glutGetWindow() == 0) rightMenu.window = rightMenu.mainWindow + 1;
-    glutSetWindow(rightMenu.mainWindow);
+    glutSetWindow(mainWindow + 1);
+    if (glutGetWindow() == 0) menuWindow = mainWindow + 1;
+    glutSetWindow(mainWindow);
     glutMenuStatusFunc(onMenuStatus);
 
     TextureStore& textures = *a.textures;
