@@ -215,12 +215,13 @@ random_step() {
 : >"$EVENTS"
 start_soak_app
 # Warm-up: what the planner builds once and keeps (tile pictures and
-# coverage textures, the fine coverage grids, the statistics, a transit, a
-# fill with its captures) is built before memory is watched.
+# coverage textures, the fine coverage grids of the tiles the kept areas 1,
+# 2 and 3 lie on, the statistics, a transit, fills with their captures) is
+# built before memory is watched; the undos leave area 2 loaded.
 for k in m m c; do step mousemove 1000 600 key "$k"; step sleep 0.3; done
 step mousemove 257 12 click 1
 step sleep 1
-for k in 2 f a t ctrl+z ctrl+z ctrl+z; do step mousemove 1000 600 key "$k"; step sleep 0.5; done
+for k in 2 f 1 f 3 f a t ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z ctrl+z; do step mousemove 1000 600 key "$k"; step sleep 0.5; done
 answers || { crashed && keep_crash; fail "no answer after the warm-up"; }
 start=$(date +%s)
 warm=$((SECONDS_TOTAL / 2))
