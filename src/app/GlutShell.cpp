@@ -20,6 +20,7 @@
 #include "app/InputHandler.hpp"
 #include "app/InputSequencer.hpp"
 #include "app/RecoveryWriter.hpp"
+#include "app/RightButtonMenu.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "coverage/GlCaptureTarget.hpp"
 #include "render/GlTextureSink.hpp"
@@ -163,23 +164,51 @@ private:
     ShellActions& actions_;
 };
 
-int rightButtonMenu = 0;
-
 void onDisplay();
 
 void noDisplay() {}
 
+// The right-button menu's own window (0 if it was not found) and the
+// program's window.
+int menuWindow = 0;
+int mainWindow = 0;
+
+void hideMenuWindow() {
+    if (menuWindow == 0) return;
+    const int current = glutGetWindow();
+    glutSetWindow(menuWindow);
+    // The library reports no current window while a menu's is current.
+    if (glutGetWindow() == 0) glutHideWindow();
+    if (current != 0) glutSetWindow(current);
+}
+
+int rightButtonMenuId = 0;
+
+void attachRightButtonMenu(bool attach) {
+    const int current = glutGetWindow();
+    glutSetWindow(mainWindow);
+    glutSetMenu(rightButtonMenuId);
+    if (attach) {
+        glutAttachMenu(GLUT_RIGHT_BUTTON);
+    } else {
+        glutDetachMenu(GLUT_RIGHT_BUTTON);
+    }
+    if (current != 0) glutSetWindow(current);
+}
+
+RightButtonMenu rightMenu({hideMenuWindow, attachRightButtonMenu});
+
+void onMenuStatus(int status, int, int) { rightMenu.statusChanged(status == GLUT_MENU_IN_USE); }
+
 // While a dialog drawn in the window is open, events reach only the GUI and
 // the dialog draws the frames itself.
 void setModal(bool modal) {
-    glutSetMenu(rightButtonMenu);
     modalDialog = modal;
+    rightMenu.setModal(modal);
     if (modal) {
-        glutDetachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(noDisplay);
         glutIdleFunc(nullptr);
     } else {
-        glutAttachMenu(GLUT_RIGHT_BUTTON);
         glutDisplayFunc(onDisplay);
         glutIdleFunc(onDisplay);
     }
@@ -192,7 +221,10 @@ std::unique_ptr<FileChooser> makeFileChooser(Application& a) {
     WindowFileChooser::Host host;
     host.setModal = setModal;
     host.drawBehind = [&a] { a.frames->drawScene(); };
-    host.frameDone = [] { sequencer.frameDone(); };
+    host.frameDone = [] {
+        sequencer.frameDone();
+        rightMenu.tend();
+    };
     auto window = std::make_unique<WindowFileChooser>(host);
     const char* forced = std::getenv("TESSARIN_FILE_CHOOSER");
     if (forced == nullptr || std::strcmp(forced, "window") != 0) {
@@ -258,6 +290,7 @@ void post(InputEvent::Kind kind, int code, int state, int x, int y, int modifier
 void onDisplay() {
     frame(*theApp);
     sequencer.frameDone();
+    rightMenu.tend();
     theApp->input->pollConsole();
     theApp->recovery->update();
 }
@@ -277,7 +310,9 @@ void onMotion(int x, int y) { post(InputEvent::Kind::Motion, 0, 0, x, y, 0); }
 void onPassiveMotion(int x, int y) { post(InputEvent::Kind::PassiveMotion, 0, 0, x, y, 0); }
 void onWheel(int wheel, int direction, int x, int y) { post(InputEvent::Kind::Wheel, wheel, direction, x, y, 0); }
 
-void onMenu(int entry) { theApp->input->menu(entry); }
+void onMenu(int entry) {
+    if (rightMenu.takesChoices()) theApp->input->menu(entry);
+}
 
 }  // namespace
 
@@ -345,11 +380,19 @@ int runShell(Application& a, int argc, char** argv) {
     glutMotionFunc(onMotion);
     glutMouseWheelFunc(onWheel);
 
-    rightButtonMenu = glutCreateMenu(onMenu);
+    // The library numbers windows in the order they are made, the menu's
+    // own window included, and reports no current window while a menu's is
+    // current: that tells the menu's window from any other.
+    mainWindow = glutGetWindow();
+    rightButtonMenuId = glutCreateMenu(onMenu);
     glutAddMenuEntry("Set Start", 1);
     glutAddMenuEntry("Set End", 2);
     glutAddMenuEntry("load Area", 3);
     glutAttachMenu(GLUT_RIGHT_BUTTON);
+    glutSetWindow(mainWindow + 1);
+    if (glutGetWindow() == 0) menuWindow = mainWindow + 1;
+    glutSetWindow(mainWindow);
+    glutMenuStatusFunc(onMenuStatus);
 
     TextureStore& textures = *a.textures;
     textures.loadLogo("Logos/Ostra_Logo.raw", 33);

@@ -49,6 +49,44 @@ void label(ImDrawList* dl, float x, float y, const char* text, ImU32 colour = kT
 
 }  // namespace
 
+namespace {
+
+// Merges runs of up to `group` neighbours; with keepLegs, never across legs
+// and never into a leg's last sample.
+std::vector<ProfileSample> mergeRuns(const std::vector<ProfileSample>& samples, std::size_t group, bool keepLegs) {
+    const std::size_t n = samples.size();
+    std::vector<ProfileSample> out;
+    out.reserve(n / group + 2);
+    std::size_t i = 0;
+    while (i < n) {
+        ProfileSample merged = samples[i];
+        std::size_t j = i + 1;
+        while (j < n && j - i < group &&
+               (!keepLegs || (samples[j].leg == merged.leg && j + 1 < n && samples[j + 1].leg == merged.leg))) {
+            const ProfileSample& s = samples[j];
+            merged.elevationM = std::max(merged.elevationM, s.elevationM);
+            merged.portM = std::min(merged.portM, s.portM);
+            merged.starboardM = std::min(merged.starboardM, s.starboardM);
+            if (std::fabs(s.slopeDeg) > std::fabs(merged.slopeDeg)) merged.slopeDeg = s.slopeDeg;
+            ++j;
+        }
+        out.push_back(merged);
+        i = j;
+    }
+    return out;
+}
+
+}  // namespace
+
+std::vector<ProfileSample> thinnedSamples(const std::vector<ProfileSample>& samples, std::size_t maxSamples) {
+    if (maxSamples < 2) maxSamples = 2;
+    if (samples.size() <= maxSamples) return samples;
+    std::vector<ProfileSample> out = mergeRuns(samples, (samples.size() + maxSamples - 1) / maxSamples, true);
+    // More legs than the room for them: legs give way to the bound.
+    if (out.size() > maxSamples) out = mergeRuns(out, (out.size() + maxSamples - 1) / maxSamples, false);
+    return out;
+}
+
 void ProfileWindow::draw(AppState& app, PlannerState& planner, const ProfileCache& cache) {
     app.profileMarkShown = false;
     if (firstShow_) {
@@ -141,10 +179,13 @@ void ProfileWindow::draw(AppState& app, PlannerState& planner, const ProfileCach
     // anti-aliasing: the fringes of neighbouring quads would show as seams.
     const ImDrawListFlags savedFlags = dl->Flags;
     dl->Flags &= ~ImDrawListFlags_AntiAliasedFill;
-    const std::size_t n = shown.samples.size();
+    // About one segment every two pixels.
+    const std::vector<ProfileSample> drawn =
+        thinnedSamples(shown.samples, static_cast<std::size_t>(std::max(2.0f, (right - left) / 2.0f)));
+    const std::size_t n = drawn.size();
     for (std::size_t i = 0; i + 1 < n; ++i) {
-        const ProfileSample& a = shown.samples[i];
-        const ProfileSample& b = shown.samples[i + 1];
+        const ProfileSample& a = drawn[i];
+        const ProfileSample& b = drawn[i + 1];
         if (a.leg != b.leg && std::fabs(b.distanceKm - a.distanceKm) > (d1 - d0) * 0.05) continue;
         const float xa = xOf(a.distanceKm), xb = xOf(b.distanceKm);
         dl->AddQuadFilled(ImVec2(xa, depth.yOf(a.elevationM)), ImVec2(xb, depth.yOf(b.elevationM)),
