@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "earth/MapProjection.hpp"
+#include "earth/TileStore.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/BitmapText.hpp"
 #include "render/SwathDrawing.hpp"
@@ -70,18 +71,18 @@ void markerOf(const Waypoint& w, double& x, double& y) {
 
 }  // namespace
 
-SceneRenderer::SceneRenderer(PlannerState& planner, TextPainter& text) : planner_(planner), text_(text) {}
+SceneRenderer::SceneRenderer(const SceneSources& sources, TextPainter& text) : src_(sources), text_(text) {}
 
 float SceneRenderer::tableMapY(float latDeg) const {
     const int j = static_cast<int>(latDeg * 10.0f + 720.5f);
     // The table ends at 72.9 degrees, but the northernmost tile row reaches
     // 80: beyond the table the ordinate is computed, not read past its end.
     if (j < 0 || j >= MapYTable::kSize) return static_cast<float>(mapY(latDeg));
-    return planner_.mapYTable[j];
+    return src_.mapYTable[j];
 }
 
 void SceneRenderer::drawGraticule() {
-    const MapYTable& table = planner_.mapYTable;
+    const MapYTable& table = src_.mapYTable;
     glLineWidth(1.0f);
     glPushMatrix();
     glTranslatef(-180.0f, 0.0f, 0.0f);
@@ -105,7 +106,7 @@ void SceneRenderer::drawGraticule() {
 }
 
 void SceneRenderer::drawOverviewPictures() {
-    const TileStore& tiles = planner_.tiles;
+    const TileStore& tiles = src_.tiles;
     constexpr float kBandT = 0.027777778f * kPictureExtent;  // one 2-degree band of a 72-degree picture
     constexpr float kBandStep = 0.026041666f;
     glColor4f(1.0f, 1.0f, 1.0f, 0.8f);
@@ -162,7 +163,7 @@ void SceneRenderer::drawOverviewPictures() {
 }
 
 void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon, bool showCoverage) {
-    TileStore& tiles = planner_.tiles;
+    const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
     for (int latIdx = kFirstDrawnLatRow; latIdx <= kLastDrawnLatRow; ++latIdx) {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
@@ -197,7 +198,7 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
 }
 
 void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
-    TileStore& tiles = planner_.tiles;
+    const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
     // Only the vertex and colour arrays may be read by the draws below,
     // whatever arrays the rest of the frame leaves enabled.
@@ -246,8 +247,8 @@ void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawAllSwaths() {
-    if (!planner_.plan) return;
-    planner_.plan->forEachSwathStrip([](const SwathStrip& strip) { drawSwathStrip(strip); });
+    if (!src_.plan) return;
+    src_.plan->forEachSwathStrip([](const SwathStrip& strip) { drawSwathStrip(strip); });
 }
 
 namespace {
@@ -274,9 +275,9 @@ std::vector<double> SceneRenderer::wrapShifts(double minX, double maxX) {
 }
 
 void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
-    if (!planner_.plan || planner_.plan->empty()) return;
+    if (!src_.plan || src_.plan->empty()) return;
     double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
-    planner_.plan->planBounds(minX, maxX, minY, maxY);
+    src_.plan->planBounds(minX, maxX, minY, maxY);
     for (double shift : wrapShifts(minX, maxX)) {
         glPushMatrix();
         glTranslated(shift, 0.0, 0.0);
@@ -286,7 +287,7 @@ void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawPlanOnce(float zoom, bool showMarkers) {
-    const SurveyPlan& plan = *planner_.plan;
+    const SurveyPlan& plan = *src_.plan;
     beginHalfTransparent(showMarkers);
     drawAllSwaths();
 
@@ -334,8 +335,8 @@ void SceneRenderer::drawPlanOnce(float zoom, bool showMarkers) {
 
 void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
     beginHalfTransparent(showMarkers);
-    if (!planner_.polygon) return;
-    const PolygonVertex* first = planner_.polygon->first();
+    if (!src_.polygon) return;
+    const PolygonVertex* first = src_.polygon->first();
     if (first == nullptr || first->next == nullptr || first->next == first) return;
 
     if (showMarkers) {
@@ -377,8 +378,8 @@ void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawPickMarker(float scale) {
-    const float x = planner_.pickLon;
-    const float y = planner_.pickY;
+    const float x = src_.pickLon;
+    const float y = src_.pickY;
     const float a = 0.5f / scale;
     const float b = 1.5f / scale;
     glColor3f(1.0f, 1.0f, 1.0f);
@@ -411,7 +412,7 @@ void SceneRenderer::drawEndMarker(float x, float y, float scale) {
 }
 
 void SceneRenderer::drawTransitOverlay(float scale) {
-    const TransitPlanner& p = *planner_.transit;
+    const TransitPlanner& p = *src_.transit;
     glLineWidth(3.0f);
     if (p.startSet) drawEndMarker(p.transitStartLon, p.transitStartY, scale);
     if (p.endSet) drawEndMarker(p.transitEndLon, p.transitEndY, scale);
@@ -431,7 +432,7 @@ void SceneRenderer::drawTransitOverlay(float scale) {
 
 void SceneRenderer::drawCursorReadout(float lat, float lon, float elevationM) {
     glColor3f(1.0f, 1.0f, 1.0f);
-    text_.drawText(planner_.pickLon + 0.5f, planner_.pickY + 0.5f, cursorReadoutText(lat, lon, elevationM));
+    text_.drawText(src_.pickLon + 0.5f, src_.pickY + 0.5f, cursorReadoutText(lat, lon, elevationM));
 }
 
 std::string SceneRenderer::cursorReadoutText(float lat, float lon, float elevationM) {

@@ -1,14 +1,16 @@
 #pragma once
 // The drawing routines of the map scene. They run inside the map transform
 // (applyMapTransform), so coordinates are map-plane: x = longitude in
-// degrees, y = mapY(latitude) (not degrees). They read the planner state (tile
-// records, plan, polygon, pick and transit fields) and change only GL state.
+// degrees, y = mapY(latitude) (not degrees). They read what SceneSources
+// names (tile records, plan, polygon, pick and transit fields) and change
+// only GL state.
 //
 // Order in a frame: drawGraticule, drawOverviewPictures (depth test on), then
 // with the depth test off drawTilePictures, drawCoverageDots (coverage view
 // only), drawPlanAndPolygon, drawPickMarker, drawTransitOverlay,
 // drawCursorReadout.
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,13 +18,29 @@
 
 namespace tessarin {
 
-class PlannerState;
+struct MapYTable;
 class SurveyPlan;
+class SurveyPolygon;
 class TextPainter;
+class TileStore;
+class TransitPlanner;
+
+// The parts of the planner the scene draws, owned by the planner. The plan,
+// polygon and transit are reached through their owners' pointers because
+// loading a file replaces them; pickLon and pickY are read at each draw.
+struct SceneSources {
+    const TileStore& tiles;
+    const MapYTable& mapYTable;
+    const std::unique_ptr<SurveyPlan>& plan;
+    const std::unique_ptr<SurveyPolygon>& polygon;
+    const std::unique_ptr<TransitPlanner>& transit;
+    const float& pickLon;  // map plane
+    const float& pickY;
+};
 
 class SceneRenderer {
 public:
-    SceneRenderer(PlannerState& planner, TextPainter& text);
+    SceneRenderer(const SceneSources& sources, TextPainter& text);
 
     // Parallels every 8 degrees from -64 to 64 and meridians every 8 degrees,
     // from longitude -252 to 180 so that the map continues west of -180.
@@ -74,7 +92,7 @@ public:
 private:
     void drawPlanOnce(float zoom, bool showMarkers);
 
-    PlannerState& planner_;
+    SceneSources src_;
     TextPainter& text_;
     CoverageDotCache dots_;
 };

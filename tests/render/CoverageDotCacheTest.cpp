@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/AppState.hpp"
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "earth/MapProjection.hpp"
 #include "render/BitmapText.hpp"
@@ -57,7 +58,7 @@ protected:
     CoverageDotCacheTest() : gl(kWidth, kHeight) {
         if (!gl.ok()) return;
         planner = std::make_unique<PlannerState>(out, sink, world->path());
-        renderer = std::make_unique<SceneRenderer>(*planner, painter);
+        renderer = std::make_unique<SceneRenderer>(sceneSourcesOf(*planner), painter);
         applyWindowSize(app, kWidth, kHeight);
         glViewport(0, 0, kWidth, kHeight);
     }
