@@ -57,6 +57,12 @@ void shiftAcrossDateLine(float viewCentreLon, int lonIdx) {
     if (viewCentreLon < -120.0f && lonIdx > 30) glTranslatef(-360.0f, 0.0f, 0.0f);
 }
 
+// Whether the coverage view draws dots for the record in latitude row latIdx.
+bool drawsCoverage(int latIdx, const TileRecord& rec) {
+    const bool drawn = latIdx >= kFirstDrawnLatRow && latIdx <= kLastDrawnLatRow;
+    return drawn && rec.loaded && rec.tile && rec.tile->hasRows() && rec.tile->width > 0;
+}
+
 bool highlighted(const MapPoint& p) { return p.state == MapPoint::kHighlighted; }
 
 void markerOf(const Waypoint& w, double& x, double& y) {
@@ -79,6 +85,10 @@ float SceneRenderer::tableMapY(float latDeg) const {
     // 80: beyond the table the ordinate is computed, not read past its end.
     if (j < 0 || j >= MapYTable::kSize) return static_cast<float>(mapY(latDeg));
     return src_.mapYTable[j];
+}
+
+void SceneRenderer::bandOrdinates(const TileRecord& rec, float* bandY) const {
+    for (int k = 0; k < CoverageDotCache::kBandEdges; ++k) bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
 }
 
 void SceneRenderer::drawGraticule() {
@@ -197,7 +207,37 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
     }
 }
 
-void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
+void SceneRenderer::drawCoverageDots(float viewCentreY, float viewCentreLon) {
+    if (!dotTextures_.available()) {
+        drawCoverageDotsAsPoints(viewCentreY, viewCentreLon);
+        return;
+    }
+    const TileStore& tiles = src_.tiles;
+    glColor3f(1.0f, 1.0f, 1.0f);
+    bool anyTile = false;
+    float lastRgb[3] = {1.0f, 1.0f, 1.0f};
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            const int cell = latIdx * TileStore::kLonCells + lonIdx;
+            const TileRecord& rec = tiles.record(latIdx, lonIdx);
+            if (!drawsCoverage(latIdx, rec)) {
+                dotTextures_.forget(cell);
+                continue;
+            }
+            float bandY[CoverageDotCache::kBandEdges];
+            bandOrdinates(rec, bandY);
+            glPushMatrix();
+            shiftAcrossDateLine(viewCentreLon, lonIdx);
+            const float* last = dotTextures_.draw(cell, *rec.tile, rec.lon0, bandY);
+            glPopMatrix();
+            anyTile = true;
+            std::copy(last, last + 3, lastRgb);
+        }
+    }
+    if (anyTile) glColor3fv(lastRgb);
+}
+
+void SceneRenderer::drawCoverageDotsAsPoints(float /*viewCentreY*/, float viewCentreLon) {
     const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
     // Only the vertex and colour arrays may be read by the draws below,
@@ -215,14 +255,12 @@ void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon)
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
             const int cell = latIdx * TileStore::kLonCells + lonIdx;
             const TileRecord& rec = tiles.record(latIdx, lonIdx);
-            const bool drawn = latIdx >= kFirstDrawnLatRow && latIdx <= kLastDrawnLatRow;
-            if (!drawn || !rec.loaded || !rec.tile || !rec.tile->hasRows() || rec.tile->width <= 0) {
+            if (!drawsCoverage(latIdx, rec)) {
                 dots_.forget(cell);
                 continue;
             }
             float bandY[CoverageDotCache::kBandEdges];
-            for (int k = 0; k < CoverageDotCache::kBandEdges; ++k)
-                bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
+            bandOrdinates(rec, bandY);
             const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
             anyTile = true;
             std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);

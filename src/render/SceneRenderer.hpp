@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "render/CoverageDotCache.hpp"
+#include "render/CoverageDotTextures.hpp"
 
 namespace tessarin {
 
@@ -23,6 +24,7 @@ class SurveyPlan;
 class SurveyPolygon;
 class TextPainter;
 class TileStore;
+struct TileRecord;
 class TransitPlanner;
 
 // The parts of the planner the scene draws, owned by the planner. The plan,
@@ -51,12 +53,17 @@ public:
     // Every resident tile's picture (or coverage texture when showCoverage),
     // shifted by 360 degrees near the 180-degree meridian.
     void drawTilePictures(float viewCentreY, float viewCentreLon, bool showCoverage);
-    // One coverage byte in eight of every resident tile as coloured points,
-    // from dots kept per tile and remade only when its coverage changed.
-    // Leaves the current colour at that of the last dot drawn (red for a
-    // tile without dots; white when no tile has rows).
+    // One coverage byte in eight of every resident tile as coloured dots,
+    // from textures kept per tile and remade only when its coverage changed,
+    // so that a frame costs the same at any coverage. Leaves the current
+    // colour at that of the last dot drawn (red for a tile without dots;
+    // white when no tile has rows). Without GLSL it draws the points.
     void drawCoverageDots(float viewCentreY, float viewCentreLon);
+    // The same dots drawn as points from arrays kept per tile: the same
+    // pixels at a cost that grows with the coverage.
+    void drawCoverageDotsAsPoints(float viewCentreY, float viewCentreLon);
     const CoverageDotCache& coverageDots() const { return dots_; }
+    const CoverageDotTextures& coverageTextures() const { return dotTextures_; }
 
     void drawPlanAndPolygon(float zoom, bool showMarkers);
     // Swaths, then (with markers) waypoint squares, legs and arrowheads.
@@ -90,11 +97,14 @@ public:
     static std::vector<double> wrapShifts(double minX, double maxX);
 
 private:
+    // Map ordinates of the edges of the record's twenty 0.4-degree bands.
+    void bandOrdinates(const TileRecord& rec, float* bandY) const;
     void drawPlanOnce(float zoom, bool showMarkers);
 
     SceneSources src_;
     TextPainter& text_;
     CoverageDotCache dots_;
+    CoverageDotTextures dotTextures_;
 };
 
 }  // namespace tessarin
