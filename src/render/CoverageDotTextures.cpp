@@ -39,8 +39,12 @@ uniform vec4 viewport;   // x scale, x offset, y scale, y offset
 uniform vec2 halfPixel;  // half a window pixel in map units
 in vec2 mapPos;
 
+// The continuous row index of map ordinate y; the band is guessed from
+// the mean band height and then set right (near the poles the bands differ
+// much in height).
 float latticeRow(float y) {
-    int k = 0;
+    int k = clamp(int((y - bandY[0]) * 20.0 / (bandY[20] - bandY[0])), 0, 19);
+    while (k > 0 && y < bandY[k]) --k;
     while (k < 19 && y >= bandY[k + 1]) ++k;
     return 48.0 * float(k) + (y - bandY[k]) * 48.0 / (bandY[k + 1] - bandY[k]);
 }
@@ -54,12 +58,14 @@ vec2 pixelOf(float x, float y) {
 
 void main() {
     vec2 own = floor(gl_FragCoord.xy);
-    vec2 lo = mapPos - halfPixel * 1.05;
-    vec2 hi = mapPos + halfPixel * 1.05;
-    int i0 = max(0, int(floor((lo.x - lon0) / columnStep)));
-    int i1 = min(columns - 1, int(ceil((hi.x - lon0) / columnStep)));
-    int j0 = max(0, int(floor(latticeRow(lo.y))));
-    int j1 = min(959, int(ceil(latticeRow(hi.y))));
+    // A hundredth of a pixel and of a place more than the pixel on each side
+    // is far more than rounding and snapping move a dot.
+    vec2 lo = mapPos - halfPixel * 1.02;
+    vec2 hi = mapPos + halfPixel * 1.02;
+    int i0 = max(0, int(ceil((lo.x - lon0) / columnStep - 0.01)));
+    int i1 = min(columns - 1, int(floor((hi.x - lon0) / columnStep + 0.01)));
+    int j0 = max(0, int(ceil(latticeRow(lo.y) - 0.01)));
+    int j1 = min(959, int(floor(latticeRow(hi.y) + 0.01)));
     for (int i = i1; i >= i0; --i) {
         for (int j = j1; j >= j0; --j) {
             vec4 texel = texelFetch(image, ivec2(i, j), 0);

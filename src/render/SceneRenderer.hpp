@@ -53,15 +53,21 @@ public:
     // Every resident tile's picture (or coverage texture when showCoverage),
     // shifted by 360 degrees near the 180-degree meridian.
     void drawTilePictures(float viewCentreY, float viewCentreLon, bool showCoverage);
-    // One coverage byte in eight of every resident tile as coloured dots,
-    // from textures kept per tile and remade only when its coverage changed,
-    // so that a frame costs the same at any coverage. Leaves the current
-    // colour at that of the last dot drawn (red for a tile without dots;
-    // white when no tile has rows). Without GLSL it draws the points.
+    // One coverage byte in eight of every resident tile as coloured dots.
+    // A tile with few dots in view is drawn as points from arrays kept per
+    // tile; one with many from textures kept per tile, whose cost follows the
+    // tile's size on screen and not its coverage. Both are remade only when
+    // the tile's coverage changed, and both give the same pixels. Leaves the
+    // current colour at that of the last dot drawn (red for a tile without
+    // dots; white when no tile has rows). Without GLSL it draws the points.
     void drawCoverageDots(float viewCentreY, float viewCentreLon);
     // The same dots drawn as points from arrays kept per tile: the same
     // pixels at a cost that grows with the coverage.
     void drawCoverageDotsAsPoints(float viewCentreY, float viewCentreLon);
+    // How drawCoverageDots draws each tile: chosen by the dots in view, or
+    // always one way (for tests and the benchmark's baseline).
+    enum class DotPath { kChosen, kPoints, kTextures };
+    void setDotPath(DotPath path) { dotPath_ = path; }
     const CoverageDotCache& coverageDots() const { return dots_; }
     const CoverageDotTextures& coverageTextures() const { return dotTextures_; }
 
@@ -99,12 +105,17 @@ public:
 private:
     // Map ordinates of the edges of the record's twenty 0.4-degree bands.
     void bandOrdinates(const TileRecord& rec, float* bandY) const;
+    // Whether a tile's dotCount dots, in the current transform, cost less
+    // drawn from textures than as points.
+    bool texturesCheaper(int dotCount, float lon0, float south, float north) const;
+    static void drawDotArrays(const CoverageDotCache::Dots& dots);
     void drawPlanOnce(float zoom, bool showMarkers);
 
     SceneSources src_;
     TextPainter& text_;
     CoverageDotCache dots_;
     CoverageDotTextures dotTextures_;
+    DotPath dotPath_ = DotPath::kChosen;
 };
 
 }  // namespace tessarin

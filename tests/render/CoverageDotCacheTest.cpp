@@ -98,7 +98,7 @@ protected:
         app.zoom = zoom;
     }
 
-    enum Path { kWalk, kPoints, kTextures };
+    enum Path { kWalk, kPoints, kTextures, kChosen };
 
     // One frame with the map transform and blending of the coverage view.
     Frame drawn(Path path) {
@@ -110,6 +110,10 @@ protected:
         glColor3f(0.3f, 0.2f, 0.1f);
         applyMapTransform(app);
         if (path == kTextures) {
+            renderer->setDotPath(SceneRenderer::DotPath::kTextures);
+            renderer->drawCoverageDots(app.viewCentreY, app.viewCentreLon);
+            renderer->setDotPath(SceneRenderer::DotPath::kChosen);
+        } else if (path == kChosen) {
             renderer->drawCoverageDots(app.viewCentreY, app.viewCentreLon);
         } else if (path == kPoints) {
             renderer->drawCoverageDotsAsPoints(app.viewCentreY, app.viewCentreLon);
@@ -125,14 +129,15 @@ protected:
         return f;
     }
 
-    // The kept dots, as textures and as points, against the walk: the same
-    // pixels and the same colour left current. Returns the textures' frame.
+    // The kept dots, as points, as textures and each tile drawn the way
+    // chosen for it, against the walk: the same pixels and the same colour
+    // left current. Returns the textures' frame.
     Frame expectSameAsWalk(const std::string& what) {
         const Frame walk = drawn(kWalk);
         Frame textures;
-        for (Path path : {kPoints, kTextures}) {
+        for (Path path : {kPoints, kTextures, kChosen}) {
             const Frame kept = drawn(path);
-            const std::string name = what + (path == kPoints ? " (points)" : " (textures)");
+            const std::string name = what + (path == kPoints ? " (points)" : path == kTextures ? " (textures)" : " (chosen)");
             long differing = 0;
             for (std::size_t i = 0; i < walk.pixels.size(); ++i)
                 differing += walk.pixels[i] != kept.pixels[i] && !darkCyanRounding(walk.pixels[i], kept.pixels[i]);
