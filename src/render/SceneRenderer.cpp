@@ -208,11 +208,11 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
     }
 }
 
-void SceneRenderer::drawCoverageDots(float viewCentreY, float viewCentreLon) {
-    if (dotPath_ == DotPath::kPoints || !dotTextures_.available()) {
-        drawCoverageDotsAsPoints(viewCentreY, viewCentreLon);
-        return;
-    }
+void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
+    drawCoverageDotsBy(dotTextures_.available() ? dotPath_ : DotPath::kPoints, viewCentreLon);
+}
+
+void SceneRenderer::drawCoverageDotsBy(DotPath path, float viewCentreLon) {
     const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
     bool anyTile = false;
@@ -231,8 +231,8 @@ void SceneRenderer::drawCoverageDots(float viewCentreY, float viewCentreLon) {
             glPushMatrix();
             shiftAcrossDateLine(viewCentreLon, lonIdx);
             const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
-            const bool textures = dotPath_ == DotPath::kTextures ||
-                                  (dotPath_ == DotPath::kChosen && dots.count() > 0 &&
+            const bool textures = path == DotPath::kTextures ||
+                                  (path == DotPath::kChosen && dots.count() > 0 &&
                                    texturesCheaper(dots.count(), rec.lon0, bandY[0], bandY[CoverageDotCache::kBandEdges - 1]));
             if (textures) {
                 dotTextures_.draw(cell, *rec.tile, rec.lon0, bandY);
@@ -244,6 +244,9 @@ void SceneRenderer::drawCoverageDots(float viewCentreY, float viewCentreLon) {
             std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
         }
     }
+    // Drawing with a colour array or a program leaves the current colour
+    // undefined; the rest of the frame expects the one the last dot was drawn
+    // in.
     if (anyTile) glColor3fv(lastRgb);
 }
 
@@ -299,33 +302,7 @@ void SceneRenderer::drawDotArrays(const CoverageDotCache::Dots& dots) {
 }
 
 void SceneRenderer::drawCoverageDotsAsPoints(float /*viewCentreY*/, float viewCentreLon) {
-    const TileStore& tiles = src_.tiles;
-    glColor3f(1.0f, 1.0f, 1.0f);
-    bool anyTile = false;
-    float lastRgb[3] = {1.0f, 1.0f, 1.0f};
-    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
-        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
-            const int cell = latIdx * TileStore::kLonCells + lonIdx;
-            const TileRecord& rec = tiles.record(latIdx, lonIdx);
-            if (!drawsCoverage(latIdx, rec)) {
-                dots_.forget(cell);
-                continue;
-            }
-            float bandY[CoverageDotCache::kBandEdges];
-            bandOrdinates(rec, bandY);
-            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
-            anyTile = true;
-            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
-            if (dots.count() == 0) continue;
-            glPushMatrix();
-            shiftAcrossDateLine(viewCentreLon, lonIdx);
-            drawDotArrays(dots);
-            glPopMatrix();
-        }
-    }
-    // Drawing with a colour array leaves the current colour undefined; the
-    // rest of the frame expects the one the last dot was drawn in.
-    if (anyTile) glColor3fv(lastRgb);
+    drawCoverageDotsBy(DotPath::kPoints, viewCentreLon);
 }
 
 void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {

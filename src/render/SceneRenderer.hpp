@@ -109,6 +109,7 @@ private:
     // drawn from textures than as points.
     bool texturesCheaper(int dotCount, float lon0, float south, float north) const;
     static void drawDotArrays(const CoverageDotCache::Dots& dots);
+    void drawCoverageDotsBy(DotPath path, float viewCentreLon);
     void drawPlanOnce(float zoom, bool showMarkers);
 
     SceneSources src_;
