@@ -28,7 +28,7 @@ public:
     CoverageDotTextures() = default;
     CoverageDotTextures(const CoverageDotTextures&) = delete;
     CoverageDotTextures& operator=(const CoverageDotTextures&) = delete;
-    ~CoverageDotTextures();
+    ~CoverageDotTextures();  // makes no GL call
 
     // Builds the program on the first call; false when the context cannot.
     bool available();
