@@ -354,6 +354,7 @@ int main(int argc, char** argv) {
     buildScene();
     scene->cycle = std::make_unique<FrameCycle>(scene->app, *scene->planner, scene->text);
     scene->planner->tiles.loadOverviewTiles();
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kChosen);
 
     ImGui::CreateContext();
     ImGui::StyleColorsClassic();

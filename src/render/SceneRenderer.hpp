@@ -116,7 +116,9 @@ private:
     TextPainter& text_;
     CoverageDotCache dots_;
     CoverageDotTextures dotTextures_;
-    DotPath dotPath_ = DotPath::kChosen;
+    // The points until the end-to-end soak no longer stalls with the
+    // textures in use.
+    DotPath dotPath_ = DotPath::kPoints;
 };
 
 }  // namespace tessarin
