@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "coverage/GlCaptureTarget.hpp"
@@ -96,7 +97,7 @@ void buildWideWorld() {
         }
     }
     wide->planner = std::make_unique<PlannerState>(scene->out, scene->sink, wide->dir.path());
-    wide->renderer = std::make_unique<SceneRenderer>(*wide->planner, scene->text);
+    wide->renderer = std::make_unique<SceneRenderer>(sceneSourcesOf(*wide->planner), scene->text);
     wide->target = std::make_unique<GlCaptureTarget>(wide->renderer.get());
     wide->planner->coverage->setCaptureTarget(wide->target.get());
 }
@@ -150,7 +151,7 @@ bool buildScene() {
         const double lat = 2.0 + 0.2 * i;
         p.addWaypointAt(static_cast<float>(lon), static_cast<float>(mapY(lat)));
     }
-    scene->scene = std::make_unique<SceneRenderer>(p, scene->text);
+    scene->scene = std::make_unique<SceneRenderer>(sceneSourcesOf(p), scene->text);
     scene->framebuffer = std::make_unique<GlCaptureTarget>(scene->scene.get());
     scene->backBuffer = std::make_unique<GlCaptureTarget>(scene->scene.get(), [] { glFinish(); });
     return true;

@@ -50,6 +50,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "area/PolygonFill.hpp"
 #include "area/SurveyPolygon.hpp"
@@ -84,7 +85,7 @@ struct World {
     World(const std::string& folder, TextureSink& sink) : root(folder) {
         planner = std::make_unique<PlannerState>(out, sink, root);
         planner->setProgress(&quiet);
-        scene = std::make_unique<SceneRenderer>(*planner, text);
+        scene = std::make_unique<SceneRenderer>(sceneSourcesOf(*planner), text);
         target = std::make_unique<GlCaptureTarget>(scene.get());
         planner->coverage->setCaptureTarget(target.get());
     }

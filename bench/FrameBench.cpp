@@ -2,10 +2,13 @@
 // 1900 x 950 GLUT window with 24 resident tiles and a 50-leg plan, against an
 // empty frame (clear and swap) in the same window and run. Each iteration is
 // one frame finished with glFinish; the medians and their ratios are printed
-// at the end. The coverage view is also set against the plan view, and its
-// kept dots against the same dots drawn by walking the coverage bytes, first
-// with the scene's own coverage, then with dense coverage (a third of the
-// bytes reference, swath passes and overlaps across every tile).
+// at the end. The coverage view, which draws each tile's dots from textures,
+// is also set against the same view drawing the dots as points from kept
+// arrays (the path the textures replaced, still there for contexts without
+// GLSL) and against the plan view; its dots alone against the points and
+// against the dots drawn by walking the coverage bytes; first with the
+// scene's own coverage, then with dense coverage (a third of the bytes
+// reference, swath passes and overlaps across every tile).
 //
 // Needs an X display: xvfb-run -a -s "-screen 0 1920x1080x24" bench_FrameBench
 
@@ -138,6 +141,17 @@ void BM_FrameCoverageView(benchmark::State& state) {
     recordFrames(state, "frame, coverage view", [] { scene->cycle->frame(); });
 }
 
+void pointFrame() {
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kPoints);
+    scene->cycle->frame();
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kChosen);
+}
+
+void BM_FrameCoverageViewPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    recordFrames(state, "coverage view, points", pointFrame);
+}
+
 // Where a plan-view frame's time goes: each drawing routine alone in the map
 // transform of the plan view, after a clear, without a swap.
 void (*currentPart)(SceneRenderer&) = nullptr;
@@ -193,6 +207,15 @@ void BM_PartCoverageDots(benchmark::State& state) {
     recordFrames(state, "part: coverage dots", partFrame);
 }
 
+void BM_PartCoverageDotsAsPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    currentPart = [](SceneRenderer& s) {
+                     glDisable(GL_DEPTH_TEST);
+                     s.drawCoverageDotsAsPoints(scene->app.viewCentreY, scene->app.viewCentreLon);
+                 };
+    recordFrames(state, "part: dots as points", partFrame);
+}
+
 void BM_PartCoverageDotsByWalk(benchmark::State& state) {
     setView(-40.0f, 15.0f, 60.0f, true);
     currentPart = [](SceneRenderer& s) {
@@ -224,9 +247,11 @@ void makeCoverageDense() {
             tiles.buildCoverageTexture(la, lo);
         }
     }
-    // The first frame remakes the dots of every tile; keep it out.
+    // The first frames remake the textures and points of every tile; keep
+    // them out.
     setView(-40.0f, 15.0f, 60.0f, true);
     scene->cycle->frame();
+    pointFrame();
     glFinish();
 }
 
@@ -236,6 +261,18 @@ void BM_DenseFrameCoverageView(benchmark::State& state) {
     made = true;
     setView(-40.0f, 15.0f, 60.0f, true);
     recordFrames(state, "dense: coverage view", [] { scene->cycle->frame(); });
+}
+void BM_DenseFrameCoverageViewPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    recordFrames(state, "dense: view, points", pointFrame);
+}
+void BM_DensePartCoverageDotsAsPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    currentPart = [](SceneRenderer& s) {
+                     glDisable(GL_DEPTH_TEST);
+                     s.drawCoverageDotsAsPoints(scene->app.viewCentreY, scene->app.viewCentreLon);
+                 };
+    recordFrames(state, "dense: dots as points", partFrame);
 }
 void BM_DensePartCoverageDots(benchmark::State& state) {
     setView(-40.0f, 15.0f, 60.0f, true);
@@ -275,16 +312,20 @@ void BM_PartTilesMipmapped(benchmark::State& state) {
 BENCHMARK(BM_EmptyFrame)->Iterations(kFrames)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FrameWholeWorld)->Iterations(kFrames)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_FramePlanView)->Iterations(kFrames)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FrameCoverageView)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameCoverageView)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FrameCoverageViewPoints)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartClearOnly)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartGraticule)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartOverview)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartTiles)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartPlan)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartCoverageDots)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PartCoverageDotsAsPoints)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DenseFrameCoverageView)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_DensePartCoverageDots)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameCoverageView)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameCoverageViewPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensePartCoverageDotsAsPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DensePartCoverageDots)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DensePartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PartTilesMipmapped)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 
@@ -313,6 +354,7 @@ int main(int argc, char** argv) {
     buildScene();
     scene->cycle = std::make_unique<FrameCycle>(scene->app, *scene->planner, scene->text);
     scene->planner->tiles.loadOverviewTiles();
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kChosen);
 
     ImGui::CreateContext();
     ImGui::StyleColorsClassic();
@@ -331,10 +373,11 @@ int main(int argc, char** argv) {
     const double empty = median(frameMs["empty frame"]);
     std::printf("\nMedian milliseconds per frame (1900 x 950, 24 resident tiles, 50 legs):\n");
     for (const char* name : {"empty frame", "frame, default view", "frame, plan view", "frame, coverage view",
-                             "part: clear only", "part: graticule", "part: overview pictures", "part: tile pictures",
-                             "part: plan and polygon", "part: coverage dots", "part: dots by walk",
-                             "dense: coverage view", "dense: coverage dots", "dense: dots by walk",
-                             "part: tiles, mipmapped"}) {
+                             "coverage view, points", "part: clear only", "part: graticule",
+                             "part: overview pictures", "part: tile pictures", "part: plan and polygon",
+                             "part: coverage dots", "part: dots as points", "part: dots by walk",
+                             "dense: coverage view", "dense: view, points", "dense: coverage dots",
+                             "dense: dots as points", "dense: dots by walk", "part: tiles, mipmapped"}) {
         const auto it = frameMs.find(name);
         if (it == frameMs.end() || it->second.empty()) continue;
         const double m = median(it->second);
@@ -345,12 +388,17 @@ int main(int argc, char** argv) {
         const double m = median(frameMs[name]);
         const double b = median(frameMs[baseline]);
         if (m <= 0.0 || b <= 0.0) return;  // left out by a filter
-        std::printf("  %-22s %8.2f ms  %6.1f frames/s  ratio to %-20s %6.2f\n", name, m, 1000.0 / m, baseline, m / b);
+        std::printf("  %-22s %8.2f ms  %6.1f frames/s  %6.1f frames/s for %-22s  time ratio %6.3f  speed-up %6.2f\n",
+                    name, m, 1000.0 / m, 1000.0 / b, baseline, m / b, b / m);
     };
     std::printf("\nCoverage view against baselines of the same run:\n");
+    ratio("frame, coverage view", "coverage view, points");
     ratio("frame, coverage view", "frame, plan view");
+    ratio("part: coverage dots", "part: dots as points");
     ratio("part: coverage dots", "part: dots by walk");
+    ratio("dense: coverage view", "dense: view, points");
     ratio("dense: coverage view", "frame, plan view");
+    ratio("dense: coverage dots", "dense: dots as points");
     ratio("dense: coverage dots", "dense: dots by walk");
     benchmark::Shutdown();
     return 0;

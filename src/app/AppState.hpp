@@ -2,6 +2,10 @@
 // Application-wide values of the shell: window, view, pointer modes, cursor.
 // One instance, plain data, read and written on the GLUT thread only.
 // Map-plane x is longitude in degrees; map-plane y is mapY(latitude).
+// The view the drawing reads (centre, zoom, window, coverage view) is the
+// ViewRecord part; the rest is the shell's own.
+
+#include "render/ViewRecord.hpp"
 
 namespace tessarin {
 
@@ -27,15 +31,7 @@ enum ViewMode : int {
     Pan = 6,        // the map follows the pointer while the button is held
 };
 
-struct AppState {
-    int windowWidth = 1900;
-    int windowHeight = 950;
-    float scaleX = 1.0f;         // windowWidth / 1900
-    float scaleY = 1.0f;         // windowHeight / 950
-    float aspect = 1.0f;         // windowWidth * 0.5 / windowHeight, set by reshape
-    float viewCentreLon = -30.0f;
-    float viewCentreY = 20.0f;   // map-plane y
-    float zoom = 5.0f;
+struct AppState : ViewRecord {
     float panStartLon = -30.0f;
     float panStartY = 20.0f;
     float pressX = 0.0f;         // window pixels of the last left press
@@ -49,7 +45,6 @@ struct AppState {
     float cursorElevation = 0.0f;  // metres, negative below sea level
     EditMode editMode = Idle;
     ViewMode viewMode = Map;
-    bool showCoverage = false;
     bool statsDirty = false;
     bool showStats = false;
     bool editorVisible = true;
@@ -65,8 +60,6 @@ struct AppState {
     float profileMarkLon = 0.0f;
     float profileMarkY = 0.0f;
     int selectedLeg = -1;
-    float globeLon = 180.0f;
-    float globeLat = 0.0f;
 };
 
 }  // namespace tessarin

@@ -16,7 +16,12 @@
 namespace tessarin {
 
 FrameCycle::FrameCycle(AppState& app, PlannerState& planner, TextPainter& text)
-    : app_(app), planner_(planner), scene_(planner, text) {}
+    : app_(app), planner_(planner), scene_(sceneSourcesOf(planner), text) {}
+
+SceneSources sceneSourcesOf(const PlannerState& planner) {
+    return SceneSources{planner.tiles,   planner.mapYTable, planner.plan, planner.polygon,
+                        planner.transit, planner.pickLon,   planner.pickY};
+}
 
 void FrameCycle::frame() {
     ImGui_ImplOpenGL2_NewFrame();

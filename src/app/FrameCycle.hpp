@@ -67,6 +67,9 @@ void setGlobeProjection(const AppState& app);
 // selects the model-view matrix without resetting it.
 void setPixelProjection(const AppState& app);
 
+// The planner parts the scene draws.
+SceneSources sceneSourcesOf(const PlannerState& planner);
+
 // The shell's GLUT callbacks.
 void frame(Application& a);
 void reshape(Application& a, int width, int height);

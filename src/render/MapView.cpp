@@ -4,7 +4,7 @@
 
 namespace tessarin {
 
-void applyMapTransform(const AppState& s) {
+void applyMapTransform(const ViewRecord& s) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(-950.0, 950.0, -475.0, 475.0, -100.0, 100.0);
@@ -15,7 +15,7 @@ void applyMapTransform(const AppState& s) {
     glTranslatef(-s.viewCentreLon, -s.viewCentreY, 0.0f);
 }
 
-void applyPixelTransform(const AppState& s) {
+void applyPixelTransform(const ViewRecord& s) {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glOrtho(0.0, s.windowWidth, 0.0, s.windowHeight, -100.0, 100.0);

@@ -10,7 +10,7 @@
 // (which builds without GL) and tests use exactly the arithmetic of the
 // drawing. Only applyMapTransform / applyPixelTransform touch GL.
 
-#include "app/AppState.hpp"
+#include "render/ViewRecord.hpp"
 #include "earth/MapProjection.hpp"
 
 namespace tessarin {
@@ -36,16 +36,16 @@ inline float wrapLongitudeOnce(float lon) {
 // Window pixel to map-plane longitude, single precision as the pointer has
 // always been converted (the picked positions written to plan files depend on
 // it).
-inline float windowToMapLon(const AppState& s, float x) {
+inline float windowToMapLon(const ViewRecord& s, float x) {
     return (x / s.scaleX - kReferenceHalfWidth) / s.zoom + s.viewCentreLon;
 }
 
-inline float windowToMapY(const AppState& s, float y) {
+inline float windowToMapY(const ViewRecord& s, float y) {
     return s.viewCentreY - (y / s.scaleY - kReferenceHalfHeight) / (s.aspect * s.zoom);
 }
 
 // The window pixel (x, y) as a map-plane point and latitude.
-inline MapPick pickMapPoint(const AppState& s, float x, float y) {
+inline MapPick pickMapPoint(const ViewRecord& s, float x, float y) {
     MapPick p;
     const float lon = windowToMapLon(s, x);
     p.lon = lon;
@@ -57,19 +57,19 @@ inline MapPick pickMapPoint(const AppState& s, float x, float y) {
 
 // Where a map-plane point lands in the reference frame (origin at the centre,
 // y up): the forward transform that applyMapTransform sets up in GL.
-inline void mapToReference(const AppState& s, double lon, double y, double& refX, double& refY) {
+inline void mapToReference(const ViewRecord& s, double lon, double y, double& refX, double& refY) {
     refX = (lon - s.viewCentreLon) * s.zoom;
     refY = (y - s.viewCentreY) * s.zoom * s.aspect;
 }
 
 // Reference frame to window pixels (GLUT convention, y down).
-inline void referenceToWindow(const AppState& s, double refX, double refY, double& x, double& y) {
+inline void referenceToWindow(const ViewRecord& s, double refX, double refY, double& x, double& y) {
     x = (refX + kReferenceHalfWidth) * s.scaleX;
     y = (kReferenceHalfHeight - refY) * s.scaleY;
 }
 
 // The window-size dependent values, as a reshape sets them.
-inline void applyWindowSize(AppState& s, int width, int height) {
+inline void applyWindowSize(ViewRecord& s, int width, int height) {
     s.windowWidth = width;
     s.windowHeight = height;
     s.aspect = static_cast<float>(width * 0.5 / height);
@@ -80,10 +80,10 @@ inline void applyWindowSize(AppState& s, int width, int height) {
 // Orthographic projection over the reference frame, then (pushed on the
 // model-view stack, for the caller to pop) the view's scale and translation:
 // vertices given afterwards are map-plane coordinates.
-void applyMapTransform(const AppState& s);
+void applyMapTransform(const ViewRecord& s);
 
 // Orthographic projection over the window in pixels (origin bottom-left), and
 // an identity model-view.
-void applyPixelTransform(const AppState& s);
+void applyPixelTransform(const ViewRecord& s);
 
 }  // namespace tessarin

@@ -3,10 +3,12 @@
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
-#include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
+#include "earth/MapProjection.hpp"
+#include "earth/TileStore.hpp"
 #include "plan/SurveyPlan.hpp"
 #include "render/BitmapText.hpp"
 #include "render/SwathDrawing.hpp"
@@ -56,6 +58,12 @@ void shiftAcrossDateLine(float viewCentreLon, int lonIdx) {
     if (viewCentreLon < -120.0f && lonIdx > 30) glTranslatef(-360.0f, 0.0f, 0.0f);
 }
 
+// Whether the coverage view draws dots for the record in latitude row latIdx.
+bool drawsCoverage(int latIdx, const TileRecord& rec) {
+    const bool drawn = latIdx >= kFirstDrawnLatRow && latIdx <= kLastDrawnLatRow;
+    return drawn && rec.loaded && rec.tile && rec.tile->hasRows() && rec.tile->width > 0;
+}
+
 bool highlighted(const MapPoint& p) { return p.state == MapPoint::kHighlighted; }
 
 void markerOf(const Waypoint& w, double& x, double& y) {
@@ -70,18 +78,22 @@ void markerOf(const Waypoint& w, double& x, double& y) {
 
 }  // namespace
 
-SceneRenderer::SceneRenderer(PlannerState& planner, TextPainter& text) : planner_(planner), text_(text) {}
+SceneRenderer::SceneRenderer(const SceneSources& sources, TextPainter& text) : src_(sources), text_(text) {}
 
 float SceneRenderer::tableMapY(float latDeg) const {
     const int j = static_cast<int>(latDeg * 10.0f + 720.5f);
     // The table ends at 72.9 degrees, but the northernmost tile row reaches
     // 80: beyond the table the ordinate is computed, not read past its end.
     if (j < 0 || j >= MapYTable::kSize) return static_cast<float>(mapY(latDeg));
-    return planner_.mapYTable[j];
+    return src_.mapYTable[j];
+}
+
+void SceneRenderer::bandOrdinates(const TileRecord& rec, float* bandY) const {
+    for (int k = 0; k < CoverageDotCache::kBandEdges; ++k) bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
 }
 
 void SceneRenderer::drawGraticule() {
-    const MapYTable& table = planner_.mapYTable;
+    const MapYTable& table = src_.mapYTable;
     glLineWidth(1.0f);
     glPushMatrix();
     glTranslatef(-180.0f, 0.0f, 0.0f);
@@ -105,7 +117,7 @@ void SceneRenderer::drawGraticule() {
 }
 
 void SceneRenderer::drawOverviewPictures() {
-    const TileStore& tiles = planner_.tiles;
+    const TileStore& tiles = src_.tiles;
     constexpr float kBandT = 0.027777778f * kPictureExtent;  // one 2-degree band of a 72-degree picture
     constexpr float kBandStep = 0.026041666f;
     glColor4f(1.0f, 1.0f, 1.0f, 0.8f);
@@ -162,7 +174,7 @@ void SceneRenderer::drawOverviewPictures() {
 }
 
 void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon, bool showCoverage) {
-    TileStore& tiles = planner_.tiles;
+    const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
     for (int latIdx = kFirstDrawnLatRow; latIdx <= kLastDrawnLatRow; ++latIdx) {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
@@ -197,10 +209,85 @@ void SceneRenderer::drawTilePictures(float /*viewCentreY*/, float viewCentreLon,
 }
 
 void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon) {
-    TileStore& tiles = planner_.tiles;
+    drawCoverageDotsBy(dotTextures_.available() ? dotPath_ : DotPath::kPoints, viewCentreLon);
+}
+
+void SceneRenderer::drawCoverageDotsBy(DotPath path, float viewCentreLon) {
+    const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
-    // Only the vertex and colour arrays may be read by the draws below,
-    // whatever arrays the rest of the frame leaves enabled.
+    bool anyTile = false;
+    float lastRgb[3] = {1.0f, 1.0f, 1.0f};
+    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
+        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
+            const int cell = latIdx * TileStore::kLonCells + lonIdx;
+            const TileRecord& rec = tiles.record(latIdx, lonIdx);
+            if (!drawsCoverage(latIdx, rec)) {
+                dotTextures_.forget(cell);
+                dots_.forget(cell);
+                continue;
+            }
+            float bandY[CoverageDotCache::kBandEdges];
+            bandOrdinates(rec, bandY);
+            glPushMatrix();
+            shiftAcrossDateLine(viewCentreLon, lonIdx);
+            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
+            const bool textures = path == DotPath::kTextures ||
+                                  (path == DotPath::kChosen && dots.count() > 0 &&
+                                   texturesCheaper(dots.count(), rec.lon0, bandY[0], bandY[CoverageDotCache::kBandEdges - 1]));
+            if (textures) {
+                dotTextures_.draw(cell, *rec.tile, rec.lon0, bandY);
+            } else if (dots.count() > 0) {
+                drawDotArrays(dots);
+            }
+            glPopMatrix();
+            anyTile = true;
+            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
+        }
+    }
+    // Drawing with a colour array or a program leaves the current colour
+    // undefined; the rest of the frame expects the one the last dot was drawn
+    // in.
+    if (anyTile) glColor3fv(lastRgb);
+}
+
+namespace {
+
+// Points cost the rasteriser about twice what a fragment of the textured
+// dots does (both measured with llvmpipe in the frame benchmark); a tile's
+// dots outside the window cost little.
+constexpr double kPointCostPerFragment = 2.0;
+
+}  // namespace
+
+bool SceneRenderer::texturesCheaper(int dotCount, float lon0, float south, float north) const {
+    GLfloat mv[16], pr[16];
+    GLint vp[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+    glGetFloatv(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    // Window position of a map point under the map transform (no rotation).
+    const auto window = [&](double x, double y, double& wx, double& wy) {
+        const double cx = pr[0] * (mv[0] * x + mv[12]) + pr[12];
+        const double cy = pr[5] * (mv[5] * y + mv[13]) + pr[13];
+        wx = vp[0] + (cx + 1.0) * 0.5 * vp[2];
+        wy = vp[1] + (cy + 1.0) * 0.5 * vp[3];
+    };
+    double x0, y0, x1, y1;
+    window(lon0, south, x0, y0);
+    window(lon0 + 8.0, north, x1, y1);
+    const double fullArea = std::fabs((x1 - x0) * (y1 - y0));
+    const double w = std::min(std::max(x0, x1), static_cast<double>(vp[0] + vp[2])) -
+                     std::max(std::min(x0, x1), static_cast<double>(vp[0]));
+    const double h = std::min(std::max(y0, y1), static_cast<double>(vp[1] + vp[3])) -
+                     std::max(std::min(y0, y1), static_cast<double>(vp[1]));
+    if (w <= 0.0 || h <= 0.0 || fullArea <= 0.0) return false;
+    const double shownArea = w * h;
+    return dotCount * (shownArea / fullArea) * kPointCostPerFragment > shownArea;
+}
+
+void SceneRenderer::drawDotArrays(const CoverageDotCache::Dots& dots) {
+    // Only the vertex and colour arrays may be read by the draw, whatever
+    // arrays the rest of the frame leaves enabled.
     glPushClientAttrib(GL_CLIENT_VERTEX_ARRAY_BIT);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
@@ -208,36 +295,14 @@ void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon)
     glDisableClientState(GL_EDGE_FLAG_ARRAY);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    bool anyTile = false;
-    float lastRgb[3] = {1.0f, 1.0f, 1.0f};
-    for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
-        for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
-            const int cell = latIdx * TileStore::kLonCells + lonIdx;
-            const TileRecord& rec = tiles.record(latIdx, lonIdx);
-            const bool drawn = latIdx >= kFirstDrawnLatRow && latIdx <= kLastDrawnLatRow;
-            if (!drawn || !rec.loaded || !rec.tile || !rec.tile->hasRows() || rec.tile->width <= 0) {
-                dots_.forget(cell);
-                continue;
-            }
-            float bandY[CoverageDotCache::kBandEdges];
-            for (int k = 0; k < CoverageDotCache::kBandEdges; ++k)
-                bandY[k] = tableMapY(rec.lat0 + 0.4f * static_cast<float>(k));
-            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
-            anyTile = true;
-            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
-            if (dots.count() == 0) continue;
-            glPushMatrix();
-            shiftAcrossDateLine(viewCentreLon, lonIdx);
-            glVertexPointer(2, GL_FLOAT, 0, dots.xy.data());
-            glColorPointer(4, GL_UNSIGNED_BYTE, 0, dots.rgba.data());
-            glDrawArrays(GL_POINTS, 0, dots.count());
-            glPopMatrix();
-        }
-    }
+    glVertexPointer(2, GL_FLOAT, 0, dots.xy.data());
+    glColorPointer(4, GL_UNSIGNED_BYTE, 0, dots.rgba.data());
+    glDrawArrays(GL_POINTS, 0, dots.count());
     glPopClientAttrib();
-    // Drawing with a colour array leaves the current colour undefined; the
-    // rest of the frame expects the one the last dot was drawn in.
-    if (anyTile) glColor3fv(lastRgb);
+}
+
+void SceneRenderer::drawCoverageDotsAsPoints(float /*viewCentreY*/, float viewCentreLon) {
+    drawCoverageDotsBy(DotPath::kPoints, viewCentreLon);
 }
 
 void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {
@@ -246,8 +311,8 @@ void SceneRenderer::drawPlanAndPolygon(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawAllSwaths() {
-    if (!planner_.plan) return;
-    planner_.plan->forEachSwathStrip([](const SwathStrip& strip) { drawSwathStrip(strip); });
+    if (!src_.plan) return;
+    src_.plan->forEachSwathStrip([](const SwathStrip& strip) { drawSwathStrip(strip); });
 }
 
 namespace {
@@ -274,9 +339,9 @@ std::vector<double> SceneRenderer::wrapShifts(double minX, double maxX) {
 }
 
 void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
-    if (!planner_.plan || planner_.plan->empty()) return;
+    if (!src_.plan || src_.plan->empty()) return;
     double minX = 0.0, maxX = 0.0, minY = 0.0, maxY = 0.0;
-    planner_.plan->planBounds(minX, maxX, minY, maxY);
+    src_.plan->planBounds(minX, maxX, minY, maxY);
     for (double shift : wrapShifts(minX, maxX)) {
         glPushMatrix();
         glTranslated(shift, 0.0, 0.0);
@@ -286,7 +351,7 @@ void SceneRenderer::drawPlan(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawPlanOnce(float zoom, bool showMarkers) {
-    const SurveyPlan& plan = *planner_.plan;
+    const SurveyPlan& plan = *src_.plan;
     beginHalfTransparent(showMarkers);
     drawAllSwaths();
 
@@ -334,8 +399,8 @@ void SceneRenderer::drawPlanOnce(float zoom, bool showMarkers) {
 
 void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
     beginHalfTransparent(showMarkers);
-    if (!planner_.polygon) return;
-    const PolygonVertex* first = planner_.polygon->first();
+    if (!src_.polygon) return;
+    const PolygonVertex* first = src_.polygon->first();
     if (first == nullptr || first->next == nullptr || first->next == first) return;
 
     if (showMarkers) {
@@ -377,8 +442,8 @@ void SceneRenderer::drawPolygon(float zoom, bool showMarkers) {
 }
 
 void SceneRenderer::drawPickMarker(float scale) {
-    const float x = planner_.pickLon;
-    const float y = planner_.pickY;
+    const float x = src_.pickLon;
+    const float y = src_.pickY;
     const float a = 0.5f / scale;
     const float b = 1.5f / scale;
     glColor3f(1.0f, 1.0f, 1.0f);
@@ -411,7 +476,7 @@ void SceneRenderer::drawEndMarker(float x, float y, float scale) {
 }
 
 void SceneRenderer::drawTransitOverlay(float scale) {
-    const TransitPlanner& p = *planner_.transit;
+    const TransitPlanner& p = *src_.transit;
     glLineWidth(3.0f);
     if (p.startSet) drawEndMarker(p.transitStartLon, p.transitStartY, scale);
     if (p.endSet) drawEndMarker(p.transitEndLon, p.transitEndY, scale);
@@ -431,7 +496,7 @@ void SceneRenderer::drawTransitOverlay(float scale) {
 
 void SceneRenderer::drawCursorReadout(float lat, float lon, float elevationM) {
     glColor3f(1.0f, 1.0f, 1.0f);
-    text_.drawText(planner_.pickLon + 0.5f, planner_.pickY + 0.5f, cursorReadoutText(lat, lon, elevationM));
+    text_.drawText(src_.pickLon + 0.5f, src_.pickY + 0.5f, cursorReadoutText(lat, lon, elevationM));
 }
 
 std::string SceneRenderer::cursorReadoutText(float lat, float lon, float elevationM) {

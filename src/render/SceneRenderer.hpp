@@ -1,28 +1,48 @@
 #pragma once
 // The drawing routines of the map scene. They run inside the map transform
 // (applyMapTransform), so coordinates are map-plane: x = longitude in
-// degrees, y = mapY(latitude) (not degrees). They read the planner state (tile
-// records, plan, polygon, pick and transit fields) and change only GL state.
+// degrees, y = mapY(latitude) (not degrees). They read what SceneSources
+// names (tile records, plan, polygon, pick and transit fields) and change
+// only GL state.
 //
 // Order in a frame: drawGraticule, drawOverviewPictures (depth test on), then
 // with the depth test off drawTilePictures, drawCoverageDots (coverage view
 // only), drawPlanAndPolygon, drawPickMarker, drawTransitOverlay,
 // drawCursorReadout.
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "render/CoverageDotCache.hpp"
+#include "render/CoverageDotTextures.hpp"
 
 namespace tessarin {
 
-class PlannerState;
+struct MapYTable;
 class SurveyPlan;
+class SurveyPolygon;
 class TextPainter;
+class TileStore;
+struct TileRecord;
+class TransitPlanner;
+
+// The parts of the planner the scene draws, owned by the planner. The plan,
+// polygon and transit are reached through their owners' pointers because
+// loading a file replaces them; pickLon and pickY are read at each draw.
+struct SceneSources {
+    const TileStore& tiles;
+    const MapYTable& mapYTable;
+    const std::unique_ptr<SurveyPlan>& plan;
+    const std::unique_ptr<SurveyPolygon>& polygon;
+    const std::unique_ptr<TransitPlanner>& transit;
+    const float& pickLon;  // map plane
+    const float& pickY;
+};
 
 class SceneRenderer {
 public:
-    SceneRenderer(PlannerState& planner, TextPainter& text);
+    SceneRenderer(const SceneSources& sources, TextPainter& text);
 
     // Parallels every 8 degrees from -64 to 64 and meridians every 8 degrees,
     // from longitude -252 to 180 so that the map continues west of -180.
@@ -33,12 +53,23 @@ public:
     // Every resident tile's picture (or coverage texture when showCoverage),
     // shifted by 360 degrees near the 180-degree meridian.
     void drawTilePictures(float viewCentreY, float viewCentreLon, bool showCoverage);
-    // One coverage byte in eight of every resident tile as coloured points,
-    // from dots kept per tile and remade only when its coverage changed.
-    // Leaves the current colour at that of the last dot drawn (red for a
-    // tile without dots; white when no tile has rows).
+    // One coverage byte in eight of every resident tile as coloured dots.
+    // A tile with few dots in view is drawn as points from arrays kept per
+    // tile; one with many from textures kept per tile, whose cost follows the
+    // tile's size on screen and not its coverage. Both are remade only when
+    // the tile's coverage changed, and both give the same pixels. Leaves the
+    // current colour at that of the last dot drawn (red for a tile without
+    // dots; white when no tile has rows). Without GLSL it draws the points.
     void drawCoverageDots(float viewCentreY, float viewCentreLon);
+    // The same dots drawn as points from arrays kept per tile: the same
+    // pixels at a cost that grows with the coverage.
+    void drawCoverageDotsAsPoints(float viewCentreY, float viewCentreLon);
+    // How drawCoverageDots draws each tile: chosen by the dots in view, or
+    // always one way (for tests and the benchmark's baseline).
+    enum class DotPath { kChosen, kPoints, kTextures };
+    void setDotPath(DotPath path) { dotPath_ = path; }
     const CoverageDotCache& coverageDots() const { return dots_; }
+    const CoverageDotTextures& coverageTextures() const { return dotTextures_; }
 
     void drawPlanAndPolygon(float zoom, bool showMarkers);
     // Swaths, then (with markers) waypoint squares, legs and arrowheads.
@@ -72,11 +103,22 @@ public:
     static std::vector<double> wrapShifts(double minX, double maxX);
 
 private:
+    // Map ordinates of the edges of the record's twenty 0.4-degree bands.
+    void bandOrdinates(const TileRecord& rec, float* bandY) const;
+    // Whether a tile's dotCount dots, in the current transform, cost less
+    // drawn from textures than as points.
+    bool texturesCheaper(int dotCount, float lon0, float south, float north) const;
+    static void drawDotArrays(const CoverageDotCache::Dots& dots);
+    void drawCoverageDotsBy(DotPath path, float viewCentreLon);
     void drawPlanOnce(float zoom, bool showMarkers);
 
-    PlannerState& planner_;
+    SceneSources src_;
     TextPainter& text_;
     CoverageDotCache dots_;
+    CoverageDotTextures dotTextures_;
+    // The points until the end-to-end soak no longer stalls with the
+    // textures in use.
+    DotPath dotPath_ = DotPath::kPoints;
 };
 
 }  // namespace tessarin

@@ -334,7 +334,7 @@ void TextureStore::drawGlobe(float rotation, float tilt) {
     glPopMatrix();
 }
 
-void TextureStore::drawBusyScreen(const AppState& app) {
+void TextureStore::drawBusyScreen(const ViewRecord& app) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glColor3f(1.0f, 1.0f, 1.0f);
     glMatrixMode(GL_MODELVIEW);

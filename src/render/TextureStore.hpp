@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/AppState.hpp"
+#include "render/ViewRecord.hpp"
 
 namespace tessarin {
 
@@ -61,7 +61,7 @@ public:
     void drawGlobe(float rotation, float tilt);
     // The whole busy frame, drawn in the globe projection the last frame
     // left; ends with the frame-end action (see setBusyFrameEnd).
-    void drawBusyScreen(const AppState& app);
+    void drawBusyScreen(const ViewRecord& app);
     // What ends a busy frame: restoring the globe projection and swapping the
     // buffers belong to the shell, which sets this once at start-up.
     void setBusyFrameEnd(std::function<void()> end) { busyFrameEnd_ = std::move(end); }

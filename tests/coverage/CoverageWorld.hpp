@@ -8,6 +8,7 @@
 #include <memory>
 #include <sstream>
 
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "coverage/GlCaptureTarget.hpp"
@@ -59,7 +60,7 @@ struct CoverageWorld {
     void setUp() {
         if (!gl.ok()) return;
         planner = std::make_unique<PlannerState>(out, sink, coverageWorldDir().path());
-        scene = std::make_unique<SceneRenderer>(*planner, text);
+        scene = std::make_unique<SceneRenderer>(sceneSourcesOf(*planner), text);
         target = std::make_unique<GlCaptureTarget>(scene.get());
         planner->coverage->setCaptureTarget(target.get());
     }

@@ -1,7 +1,8 @@
-// The coverage dots kept between frames, checked pixel by pixel against the
-// dots drawn by walking the coverage bytes in the same off-screen frame: over
-// tiles of varied coverage and shape, and after the coverage or the resident
-// tile of a cell changes.
+// The coverage dots kept between frames, as textures and as point arrays,
+// checked pixel by pixel against the dots drawn by walking the coverage bytes
+// in the same off-screen frame: over tiles of varied coverage and shape, at
+// sparse and dense coverage, and after the coverage or the resident tile of a
+// cell changes.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <vector>
 
 #include "app/AppState.hpp"
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "earth/MapProjection.hpp"
 #include "render/BitmapText.hpp"
@@ -57,7 +59,7 @@ protected:
     CoverageDotCacheTest() : gl(kWidth, kHeight) {
         if (!gl.ok()) return;
         planner = std::make_unique<PlannerState>(out, sink, world->path());
-        renderer = std::make_unique<SceneRenderer>(*planner, painter);
+        renderer = std::make_unique<SceneRenderer>(sceneSourcesOf(*planner), painter);
         applyWindowSize(app, kWidth, kHeight);
         glViewport(0, 0, kWidth, kHeight);
     }
@@ -96,8 +98,10 @@ protected:
         app.zoom = zoom;
     }
 
+    enum Path { kWalk, kPoints, kTextures, kChosen };
+
     // One frame with the map transform and blending of the coverage view.
-    Frame drawn(bool kept) {
+    Frame drawn(Path path) {
         glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_DEPTH_TEST);
@@ -105,8 +109,14 @@ protected:
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         glColor3f(0.3f, 0.2f, 0.1f);
         applyMapTransform(app);
-        if (kept) {
+        if (path == kTextures) {
+            renderer->setDotPath(SceneRenderer::DotPath::kTextures);
             renderer->drawCoverageDots(app.viewCentreY, app.viewCentreLon);
+            renderer->setDotPath(SceneRenderer::DotPath::kChosen);
+        } else if (path == kChosen) {
+            renderer->drawCoverageDots(app.viewCentreY, app.viewCentreLon);
+        } else if (path == kPoints) {
+            renderer->drawCoverageDotsAsPoints(app.viewCentreY, app.viewCentreLon);
         } else {
             test::drawCoverageDotsByWalk(*planner, *renderer, app.viewCentreLon);
         }
@@ -119,17 +129,23 @@ protected:
         return f;
     }
 
-    // The kept dots against the walk: the same pixels and the same colour left
-    // current. Returns the kept dots' frame.
+    // The kept dots, as points, as textures and each tile drawn the way
+    // chosen for it, against the walk: the same pixels and the same colour
+    // left current. Returns the textures' frame.
     Frame expectSameAsWalk(const std::string& what) {
-        const Frame walk = drawn(false);
-        const Frame kept = drawn(true);
-        long differing = 0;
-        for (std::size_t i = 0; i < walk.pixels.size(); ++i)
-            differing += walk.pixels[i] != kept.pixels[i] && !darkCyanRounding(walk.pixels[i], kept.pixels[i]);
-        EXPECT_EQ(differing, 0) << what;
-        for (int i = 0; i < 4; ++i) EXPECT_EQ(walk.colour[i], kept.colour[i]) << what << ": current colour " << i;
-        return kept;
+        const Frame walk = drawn(kWalk);
+        Frame textures;
+        for (Path path : {kPoints, kTextures, kChosen}) {
+            const Frame kept = drawn(path);
+            const std::string name = what + (path == kPoints ? " (points)" : path == kTextures ? " (textures)" : " (chosen)");
+            long differing = 0;
+            for (std::size_t i = 0; i < walk.pixels.size(); ++i)
+                differing += walk.pixels[i] != kept.pixels[i] && !darkCyanRounding(walk.pixels[i], kept.pixels[i]);
+            EXPECT_EQ(differing, 0) << name;
+            for (int i = 0; i < 4; ++i) EXPECT_EQ(walk.colour[i], kept.colour[i]) << name << ": current colour " << i;
+            if (path == kTextures) textures = kept;
+        }
+        return textures;
     }
 
     static test::TempDir* world;
@@ -162,6 +178,23 @@ Pattern randomBytes(unsigned seed, unsigned colourOneIn = 1) {
     return [bytes](int row, int col) { return (*bytes)[static_cast<std::size_t>(row) * 2048 + col]; };
 }
 
+// Reference pixels in blocks, swath passes in stripes, overlaps where the
+// stripes cross: about two bytes in three carry a dot (the benchmark's dense
+// scene).
+std::uint8_t dense(int row, int col) {
+    const bool reference = (row / 64 + col / 64) % 3 == 0;
+    const bool pass = (row + col) % 300 < 150;
+    const bool cross = (row - col + 3000) % 400 < 100;
+    return static_cast<std::uint8_t>((reference ? 0x40 : 0) | (pass || cross ? 0x21 : 0) | (pass && cross ? 0x10 : 0));
+}
+
+// Three narrow swath passes and a few reference pixels.
+std::uint8_t sparse(int row, int col) {
+    if ((row * 7 + col * 13) % 997 == 0) return 0x40;
+    const int d = (row - 2 * col + 4000) % 640;
+    return static_cast<std::uint8_t>(d < 12 ? (d < 3 ? 0x31 : 0x21) : 0);
+}
+
 TEST_F(CoverageDotCacheTest, KeptDotsDrawTheWalksPixels) {
     struct TileSetup {
         int latIdx, lonIdx, width, height;
@@ -188,6 +221,18 @@ TEST_F(CoverageDotCacheTest, KeptDotsDrawTheWalksPixels) {
          {{13, 17, 1920, 1920, randomBytes(7)}, {13, 18, 1920, 1920, randomBytes(10, 20)}, {14, 17, 1920, 1920, quadrants},
           {14, 18, 1920, 1920, randomBytes(8)}},
          -36.0f, 16.0f, 12.0f, true},
+        {"sparse coverage over four tiles, several dots to a pixel",
+         {{13, 17, 1920, 1920, sparse}, {13, 18, 1920, 1920, sparse}, {14, 17, 1920, 1920, sparse},
+          {14, 18, 1920, 1920, sparse}},
+         -36.0f, 16.0f, 60.0f, true},
+        {"dense coverage over four tiles, several dots to a pixel",
+         {{13, 17, 1920, 1920, dense}, {13, 18, 1920, 1920, dense}, {14, 17, 1920, 1920, dense},
+          {14, 18, 1920, 1920, dense}},
+         -36.0f, 16.0f, 60.0f, true},
+        {"dense coverage zoomed out, a hundred dots to a pixel",
+         {{13, 17, 1920, 1920, dense}, {14, 18, 1920, 1920, randomBytes(11)}}, -36.0f, 16.0f, 5.0f, true},
+        {"dense coverage zoomed in, pixels between the dots", {{14, 18, 1920, 1920, dense}}, -32.4f, 20.3f, 700.0f,
+         true},
         {"a tile without dots (red stays current)", {{14, 18, 1920, 1920, [](int, int) { return std::uint8_t{0}; }}},
          -32.0f, 20.0f, 60.0f, false},
         {"no resident tile (white stays current)", {}, -32.0f, 20.0f, 60.0f, false},
@@ -258,13 +303,16 @@ TEST_F(CoverageDotCacheTest, KeptDotsFollowCoverageChanges) {
     };
     for (const Step& s : steps) {
         s.prepare();
-        const Frame stale = drawn(true);
+        const Frame stale = drawn(kTextures);
         s.change();
         const Frame kept = expectSameAsWalk(s.what);
         EXPECT_TRUE(kept.pixels != stale.pixels) << s.what << ": the step changes nothing on screen";
-        const long builds = renderer->coverageDots().builds();
-        drawn(true);
-        EXPECT_EQ(renderer->coverageDots().builds(), builds) << s.what << ": a frame without changes remade dots";
+        const long builds = renderer->coverageTextures().builds();
+        const long pointBuilds = renderer->coverageDots().builds();
+        drawn(kTextures);
+        drawn(kPoints);
+        EXPECT_EQ(renderer->coverageTextures().builds(), builds) << s.what << ": a frame without changes remade textures";
+        EXPECT_EQ(renderer->coverageDots().builds(), pointBuilds) << s.what << ": a frame without changes remade dots";
     }
 }
 

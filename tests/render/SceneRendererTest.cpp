@@ -219,7 +219,7 @@ TEST_F(SceneRendererTest, OnlyLoadedOverviewPicturesAreDrawn) {
     other.tiles.loadOverviewTiles();
     ASSERT_TRUE(other.tiles.overviewLoaded(3));
     ASSERT_FALSE(other.tiles.overviewLoaded(2));
-    SceneRenderer renderer(other, painter);
+    SceneRenderer renderer(sceneSourcesOf(other), painter);
     view(0.0f, 0.0f, 10.0f);
     drawAlone([&](SceneRenderer&) { renderer.drawOverviewPictures(); });
     EXPECT_TRUE(near(at(0.0, 20.0), Rgb{40, 200, 40}));
@@ -235,7 +235,7 @@ TEST_F(SceneRendererTest, CellWithoutPictureLeavesTheBackgroundShowing) {
     test::writePictureTile(own.path(), -36, 16, 1920, 10, 60, 140);
     test::writeFlatDataTile(own.path(), -28, 16, -3000.0);  // no picture
     PlannerState other(out, sink, own.path());
-    SceneRenderer renderer(other, painter);
+    SceneRenderer renderer(sceneSourcesOf(other), painter);
     float elevation = 0.0f;
     const auto drawn = [&](double lon) {
         view(-28.0f, 20.0f, 40.0f);

@@ -293,7 +293,7 @@ TEST_F(TextureStoreGl, DrawImagePutsTheFileTopRowAtTheTop) {
     ASSERT_TRUE(store->loadButtonImage("Logos/d.raw", 64, 64, 53));
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT);
-    AppState app;
+    ViewRecord app;
     applyWindowSize(app, 64, 64);
     applyPixelTransform(app);
     glTexEnvi(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE, GL_REPLACE);
@@ -332,7 +332,7 @@ TEST_F(TextureStoreGl, BusyScreenClearsDrawsAndEndsTheFrameOnce) {
     store->setBusyFrameEnd([&] { ++ends; });
     glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     globeProjection();
-    AppState app;
+    ViewRecord app;
     applyWindowSize(app, 64, 64);
     store->drawBusyScreen(app);
     EXPECT_EQ(ends, 1);
