@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/FrameCycle.hpp"
 #include "app/PlannerState.hpp"
 #include "area/SurveyPolygon.hpp"
 #include "coverage/CoverageGrid.hpp"
@@ -61,7 +62,7 @@ struct Planner {
 
     explicit Planner(TextureSink& sink) {
         state = std::make_unique<PlannerState>(out, sink, world().path());
-        scene = std::make_unique<SceneRenderer>(*state, text);
+        scene = std::make_unique<SceneRenderer>(sceneSourcesOf(*state), text);
         target = std::make_unique<GlCaptureTarget>(scene.get());
         state->coverage->setCaptureTarget(target.get());
     }
