@@ -196,4 +196,20 @@ private:
     std::unique_ptr<TilePrefetch> prefetch_;
 };
 
+// A depth probe for worker threads: peekDepth with a count of the lookups,
+// and a stop once a probe finds a cell that would need loading (the caller
+// then scores that candidate again on the loading thread).
+struct PeekingDepth {
+    const TileStore& tiles;
+    std::uint64_t lookups = 0;
+    bool needsLoad = false;
+    float operator()(double lon, double lat) {
+        ++lookups;
+        float elevation = 5.0f;
+        if (tiles.peekDepth(lon, lat, elevation) == TileStore::Peek::NeedsLoad) needsLoad = true;
+        return elevation;
+    }
+    bool stopped() const { return needsLoad; }
+};
+
 }  // namespace tessarin

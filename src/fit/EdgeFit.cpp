@@ -250,24 +250,12 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
         // Candidates are scored on resident tiles only, off this thread; one
         // whose probes would load a tile is scored here in its turn (it may
         // change what the later ones read), and the scan goes on after it.
-        struct Peeking {
-            const TileStore& tiles;
-            std::uint64_t lookups = 0;
-            bool needsLoad = false;
-            float operator()(double lon, double lat) {
-                ++lookups;
-                float elevation = 5.0f;
-                if (tiles.peekDepth(lon, lat, elevation) == TileStore::Peek::NeedsLoad) needsLoad = true;
-                return elevation;
-            }
-            bool stopped() const { return needsLoad; }
-        };
         const int threads = coverage_.concurrentReads() ? threads_ : 1;
         int bestIndex = -1;
         for (int from = 0; from < count;) {
             const ScanResult r =
                 scanFirstBest(from, count, best, threads, [&](int k, float, float& s, std::uint64_t& lookups) {
-                    Peeking depth{tiles_};
+                    PeekingDepth depth{tiles_};
                     float in = 0.0f, out = 0.0f;
                     s = sideScore<NearbyLatitudes>(candidateAt(k), overlapPercent, in, out, side, useFine, depth);
                     lookups = depth.lookups;

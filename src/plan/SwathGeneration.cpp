@@ -73,17 +73,7 @@ struct SurveyPlan::PlanLookup {
     static constexpr bool kBothSidesAtOnce = false;
 };
 
-struct SurveyPlan::WorkerLookup {
-    const TileStore& tiles;
-    std::uint64_t lookups = 0;
-    bool needsLoad = false;
-    float operator()(double lon, double lat) {
-        ++lookups;
-        float elevation = 5.0f;
-        if (tiles.peekDepth(lon, lat, elevation) == TileStore::Peek::NeedsLoad) needsLoad = true;
-        return elevation;
-    }
-    bool stopped() const { return needsLoad; }
+struct SurveyPlan::WorkerLookup : PeekingDepth {
     // Probes never load here: their order changes nothing.
     static constexpr bool kBothSidesAtOnce = true;
 };
@@ -113,7 +103,7 @@ std::size_t SurveyPlan::straightLegsOnWorkers(std::vector<double>& averages) {
     std::atomic<std::size_t> firstBlocked{n};
     auto work = [&] {
         for (std::size_t i = next++; i < n && i < firstBlocked.load(); i = next++) {
-            WorkerLookup depth{tiles_};
+            WorkerLookup depth{{tiles_}};
             legSwath(*legs[i], false, averages[i], depth);
             lookups[i] = depth.lookups;
             if (depth.needsLoad) {
