@@ -80,7 +80,7 @@ TEST(LineList, DeletingTheOnlyLegEmptiesThePlan) {
     EXPECT_FALSE(reverseLeg(plan, 0));
 }
 
-TEST(LineList, ReversingALegTwiceGivesBackTheSavedPlanByteForByte) {
+TEST(LineList, ReversingALegTwiceOrUndoingItGivesBackTheSavedPlanByteForByte) {
     test::TempDir dir;
     test::writeFlatDataTile(dir.path(), 4, 0, -2500.0);
     dir.write("LL_start.csv", "1.000000, 5.000000\n1.200000, 5.400000\n1.100000, 5.800000\n1.400000, 6.000000\n");
@@ -99,6 +99,16 @@ TEST(LineList, ReversingALegTwiceGivesBackTheSavedPlanByteForByte) {
     EXPECT_EQ(dir.read("after.csv"), dir.read("before.csv"));
     EXPECT_EQ(dir.read("LL_after.csv"), dir.read("LL_before.csv"));
     EXPECT_EQ(dir.read("after.cvt"), dir.read("before.cvt"));
+
+    // Undoing the two reversals gives back the saved plan too.
+    ASSERT_TRUE(planner.undo());
+    ASSERT_TRUE(planner.undo());
+    ASSERT_TRUE(planner.savePlanFiles(dir.file("undone")));
+    EXPECT_EQ(dir.read("undone.csv"), dir.read("before.csv"));
+    EXPECT_EQ(dir.read("LL_undone.csv"), dir.read("LL_before.csv"));
+    EXPECT_EQ(dir.read("undone.cvt"), dir.read("before.cvt"));
+    ASSERT_TRUE(planner.redo());
+    ASSERT_TRUE(planner.redo());
 
     // The edited leg stays selected through the swath pass.
     EXPECT_EQ(currentLeg(*planner.plan), 1);
