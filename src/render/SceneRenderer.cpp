@@ -288,7 +288,11 @@ void SceneRenderer::drawCoverageDotsBy(DotPath path, float viewCentreLon) {
             glPopMatrix();
         }
     };
-    const bool layered = path != DotPath::kPoints && layer_.available();
+    // Laying the kept picture costs a pass over the tiles' part of the
+    // window: worth it when some tile is drawn from textures, not when every
+    // tile has so few dots in view that its points cost less.
+    const bool anyTextures = std::any_of(drawn.begin(), drawn.end(), [](const DrawnTile& d) { return d.textures; });
+    const bool layered = anyTextures && layer_.available();
     if (layered) {
         const int x0 = std::max(vp[0], static_cast<int>(std::floor(wx0)) - 2);
         const int y0 = std::max(vp[1], static_cast<int>(std::floor(wy0)) - 2);

@@ -58,7 +58,10 @@ public:
     // A tile with few dots in view is drawn as points from arrays kept per
     // tile; one with many from textures kept per tile, whose cost follows the
     // tile's size on screen and not its coverage. Both are remade only when
-    // the tile's coverage changed, and both give the same pixels. Leaves the
+    // the tile's coverage changed, and both give the same pixels. When some
+    // tile is drawn from textures, the frame's dots are kept as a picture of
+    // the window, laid again over the next frames of the same view and
+    // coverage (CoverageDotLayer). Leaves the
     // current colour at that of the last dot drawn (red for a tile without
     // dots; white when no tile has rows). Without GLSL it draws the points.
     void drawCoverageDots(float viewCentreY, float viewCentreLon);

@@ -147,11 +147,12 @@ protected:
             if (path == kTextures) textures = kept;
         }
         // The same frame again on another background comes from the kept
-        // picture of the dots, with the new background under them.
+        // picture of the dots (every tile drawn from textures keeps one),
+        // with the new background under them.
         const Frame walkAgain = drawn(kWalk, 0.6f);
-        drawn(kChosen, 0.3f);
+        drawn(kTextures, 0.3f);
         const long captures = renderer->coverageLayer().captures();
-        const Frame again = drawn(kChosen, 0.6f);
+        const Frame again = drawn(kTextures, 0.6f);
         EXPECT_EQ(renderer->coverageLayer().captures(), captures) << what << ": the same frame drew the dots again";
         long differing = 0;
         for (std::size_t i = 0; i < walkAgain.pixels.size(); ++i)
