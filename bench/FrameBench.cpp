@@ -8,7 +8,9 @@
 // GLSL) and against the plan view; its dots alone against the points and
 // against the dots drawn by walking the coverage bytes; first with the
 // scene's own coverage, then with dense coverage (a third of the bytes
-// reference, swath passes and overlaps across every tile).
+// reference, swath passes and overlaps across every tile). A still coverage
+// view lays the dots kept from the frame before; the "moving" rows move the
+// view a pixel every frame, so that every frame draws the dots.
 //
 // Needs an X display: xvfb-run -a -s "-screen 0 1920x1080x24" bench_FrameBench
 
@@ -262,6 +264,35 @@ void BM_DenseFrameCoverageView(benchmark::State& state) {
     setView(-40.0f, 15.0f, 60.0f, true);
     recordFrames(state, "dense: coverage view", [] { scene->cycle->frame(); });
 }
+// The view moved by a pixel every frame, as while dragging the map: the
+// kept picture of the dots never serves and every frame draws them.
+void movingFrame() {
+    static int n = 0;
+    scene->app.viewCentreLon = -40.0f + static_cast<float>(++n % 2) / scene->app.zoom;
+    scene->cycle->frame();
+}
+void BM_DenseFrameCoverageViewMoving(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    recordFrames(state, "dense: view, moving", movingFrame);
+}
+void movingPointFrame() {
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kPoints);
+    movingFrame();
+    scene->cycle->scene().setDotPath(SceneRenderer::DotPath::kChosen);
+}
+void BM_DenseFrameCoverageViewMovingPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 60.0f, true);
+    recordFrames(state, "dense: moving, points", movingPointFrame);
+}
+// All 24 tiles in a third of the window, a hundred dot places to a pixel.
+void BM_DenseFrameZoomedOutMoving(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 5.0f, true);
+    recordFrames(state, "dense: zoom 5, moving", movingFrame);
+}
+void BM_DenseFrameZoomedOutMovingPoints(benchmark::State& state) {
+    setView(-40.0f, 15.0f, 5.0f, true);
+    recordFrames(state, "dense: zoom 5, points", movingPointFrame);
+}
 void BM_DenseFrameCoverageViewPoints(benchmark::State& state) {
     setView(-40.0f, 15.0f, 60.0f, true);
     recordFrames(state, "dense: view, points", pointFrame);
@@ -324,6 +355,10 @@ BENCHMARK(BM_PartCoverageDotsAsPoints)->Iterations(20)->UseManualTime()->Unit(be
 BENCHMARK(BM_PartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DenseFrameCoverageView)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DenseFrameCoverageViewPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameCoverageViewMoving)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameCoverageViewMovingPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameZoomedOutMoving)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DenseFrameZoomedOutMovingPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DensePartCoverageDotsAsPoints)->Iterations(10)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DensePartCoverageDots)->Iterations(50)->UseManualTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DensePartCoverageDotsByWalk)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
@@ -376,7 +411,9 @@ int main(int argc, char** argv) {
                              "coverage view, points", "part: clear only", "part: graticule",
                              "part: overview pictures", "part: tile pictures", "part: plan and polygon",
                              "part: coverage dots", "part: dots as points", "part: dots by walk",
-                             "dense: coverage view", "dense: view, points", "dense: coverage dots",
+                             "dense: coverage view", "dense: view, points", "dense: view, moving",
+                             "dense: moving, points", "dense: zoom 5, moving", "dense: zoom 5, points",
+                             "dense: coverage dots",
                              "dense: dots as points", "dense: dots by walk", "part: tiles, mipmapped"}) {
         const auto it = frameMs.find(name);
         if (it == frameMs.end() || it->second.empty()) continue;
@@ -398,6 +435,8 @@ int main(int argc, char** argv) {
     ratio("part: coverage dots", "part: dots by walk");
     ratio("dense: coverage view", "dense: view, points");
     ratio("dense: coverage view", "frame, plan view");
+    ratio("dense: view, moving", "dense: moving, points");
+    ratio("dense: zoom 5, moving", "dense: zoom 5, points");
     ratio("dense: coverage dots", "dense: dots as points");
     ratio("dense: coverage dots", "dense: dots by walk");
     benchmark::Shutdown();

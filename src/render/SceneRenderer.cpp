@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "area/SurveyPolygon.hpp"
 #include "earth/MapProjection.hpp"
@@ -215,7 +217,28 @@ void SceneRenderer::drawCoverageDots(float /*viewCentreY*/, float viewCentreLon)
 void SceneRenderer::drawCoverageDotsBy(DotPath path, float viewCentreLon) {
     const TileStore& tiles = src_.tiles;
     glColor3f(1.0f, 1.0f, 1.0f);
-    bool anyTile = false;
+    std::vector<DrawnTile>& drawn = drawnScratch_;
+    drawn.clear();
+    GLfloat mv[16], pr[16];
+    GLint vp[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+    glGetFloatv(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    CoverageDotLayer::Key& key = keyScratch_;
+    key.clear();
+    const auto word = [&](const void* p, std::size_t n) {
+        for (std::size_t i = 0; i < n; i += 4) {
+            std::uint32_t w = 0;
+            std::memcpy(&w, static_cast<const char*>(p) + i, 4);
+            key.push_back(w);
+        }
+    };
+    word(mv, sizeof mv);
+    word(pr, sizeof pr);
+    word(vp, sizeof vp);
+    key.push_back(static_cast<std::uint64_t>(path));
+    // The window patch the dots fall in: the tiles' extents and a pixel more.
+    double wx0 = vp[0] + vp[2], wy0 = vp[1] + vp[3], wx1 = vp[0], wy1 = vp[1];
     float lastRgb[3] = {1.0f, 1.0f, 1.0f};
     for (int latIdx = 0; latIdx < TileStore::kLatCells; ++latIdx) {
         for (int lonIdx = 0; lonIdx < TileStore::kLonCells; ++lonIdx) {
@@ -226,28 +249,76 @@ void SceneRenderer::drawCoverageDotsBy(DotPath path, float viewCentreLon) {
                 dots_.forget(cell);
                 continue;
             }
-            float bandY[CoverageDotCache::kBandEdges];
-            bandOrdinates(rec, bandY);
+            DrawnTile d{cell, lonIdx, rec.tile.get(), rec.lon0, {}, false};
+            bandOrdinates(rec, d.bandY);
+            const float south = d.bandY[0], north = d.bandY[CoverageDotCache::kBandEdges - 1];
             glPushMatrix();
             shiftAcrossDateLine(viewCentreLon, lonIdx);
-            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, bandY);
-            const bool textures = path == DotPath::kTextures ||
-                                  (path == DotPath::kChosen && dots.count() > 0 &&
-                                   texturesCheaper(dots.count(), rec.lon0, bandY[0], bandY[CoverageDotCache::kBandEdges - 1]));
-            if (textures) {
-                dotTextures_.draw(cell, *rec.tile, rec.lon0, bandY);
-            } else if (dots.count() > 0) {
-                drawDotArrays(dots);
+            const CoverageDotCache::Dots& dots = dots_.dotsOf(cell, *rec.tile, rec.lon0, d.bandY);
+            d.textures = path == DotPath::kTextures ||
+                         (path == DotPath::kChosen && dots.count() > 0 &&
+                          texturesCheaper(dots.count(), rec.lon0, south, north));
+            double ax, ay, bx, by;
+            windowOf(rec.lon0, south, ax, ay);
+            windowOf(rec.lon0 + 8.0, north, bx, by);
+            glPopMatrix();
+            wx0 = std::min({wx0, ax, bx});
+            wx1 = std::max({wx1, ax, bx});
+            wy0 = std::min({wy0, ay, by});
+            wy1 = std::max({wy1, ay, by});
+            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
+            key.push_back((static_cast<std::uint64_t>(cell) << 8) |
+                          (static_cast<std::uint64_t>(dots.count() > 0) << 2) | (d.textures ? 1u : 0u));
+            drawn.push_back(d);
+        }
+    }
+    if (drawn.empty()) return;
+    key.push_back(static_cast<std::uint64_t>(dots_.builds()));
+
+    const auto drawAll = [&] {
+        for (const DrawnTile& d : drawn) {
+            glPushMatrix();
+            shiftAcrossDateLine(viewCentreLon, d.lonIdx);
+            if (d.textures) {
+                dotTextures_.draw(d.cell, *d.tile, d.lon0, d.bandY);
+            } else {
+                const CoverageDotCache::Dots& dots = dots_.dotsOf(d.cell, *d.tile, d.lon0, d.bandY);
+                if (dots.count() > 0) drawDotArrays(dots);
             }
             glPopMatrix();
-            anyTile = true;
-            std::copy(dots.lastRgb, dots.lastRgb + 3, lastRgb);
         }
+    };
+    // Laying the kept picture costs a pass over the tiles' part of the
+    // window: worth it when some tile is drawn from textures, not when every
+    // tile has so few dots in view that its points cost less.
+    const bool anyTextures = std::any_of(drawn.begin(), drawn.end(), [](const DrawnTile& d) { return d.textures; });
+    const bool layered = anyTextures && layer_.available();
+    if (layered) {
+        const int x0 = std::max(vp[0], static_cast<int>(std::floor(wx0)) - 2);
+        const int y0 = std::max(vp[1], static_cast<int>(std::floor(wy0)) - 2);
+        const int x1 = std::min(vp[0] + vp[2], static_cast<int>(std::ceil(wx1)) + 2);
+        const int y1 = std::min(vp[1] + vp[3], static_cast<int>(std::ceil(wy1)) + 2);
+        if (x1 > x0 && y1 > y0) layer_.lay(key, x0, y0, x1 - x0, y1 - y0, drawAll);
+    } else {
+        drawAll();
     }
     // Drawing with a colour array or a program leaves the current colour
     // undefined; the rest of the frame expects the one the last dot was drawn
     // in.
-    if (anyTile) glColor3fv(lastRgb);
+    glColor3fv(lastRgb);
+}
+
+void SceneRenderer::windowOf(double x, double y, double& wx, double& wy) const {
+    GLfloat mv[16], pr[16];
+    GLint vp[4];
+    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
+    glGetFloatv(GL_PROJECTION_MATRIX, pr);
+    glGetIntegerv(GL_VIEWPORT, vp);
+    // The map transform has no rotation.
+    const double cx = pr[0] * (mv[0] * x + mv[12]) + pr[12];
+    const double cy = pr[5] * (mv[5] * y + mv[13]) + pr[13];
+    wx = vp[0] + (cx + 1.0) * 0.5 * vp[2];
+    wy = vp[1] + (cy + 1.0) * 0.5 * vp[3];
 }
 
 namespace {
@@ -260,21 +331,11 @@ constexpr double kPointCostPerFragment = 2.0;
 }  // namespace
 
 bool SceneRenderer::texturesCheaper(int dotCount, float lon0, float south, float north) const {
-    GLfloat mv[16], pr[16];
     GLint vp[4];
-    glGetFloatv(GL_MODELVIEW_MATRIX, mv);
-    glGetFloatv(GL_PROJECTION_MATRIX, pr);
     glGetIntegerv(GL_VIEWPORT, vp);
-    // Window position of a map point under the map transform (no rotation).
-    const auto window = [&](double x, double y, double& wx, double& wy) {
-        const double cx = pr[0] * (mv[0] * x + mv[12]) + pr[12];
-        const double cy = pr[5] * (mv[5] * y + mv[13]) + pr[13];
-        wx = vp[0] + (cx + 1.0) * 0.5 * vp[2];
-        wy = vp[1] + (cy + 1.0) * 0.5 * vp[3];
-    };
     double x0, y0, x1, y1;
-    window(lon0, south, x0, y0);
-    window(lon0 + 8.0, north, x1, y1);
+    windowOf(lon0, south, x0, y0);
+    windowOf(lon0 + 8.0, north, x1, y1);
     const double fullArea = std::fabs((x1 - x0) * (y1 - y0));
     const double w = std::min(std::max(x0, x1), static_cast<double>(vp[0] + vp[2])) -
                      std::max(std::min(x0, x1), static_cast<double>(vp[0]));

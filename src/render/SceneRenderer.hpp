@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "render/CoverageDotCache.hpp"
+#include "render/CoverageDotLayer.hpp"
 #include "render/CoverageDotTextures.hpp"
 
 namespace tessarin {
@@ -57,7 +58,10 @@ public:
     // A tile with few dots in view is drawn as points from arrays kept per
     // tile; one with many from textures kept per tile, whose cost follows the
     // tile's size on screen and not its coverage. Both are remade only when
-    // the tile's coverage changed, and both give the same pixels. Leaves the
+    // the tile's coverage changed, and both give the same pixels. When some
+    // tile is drawn from textures, the frame's dots are kept as a picture of
+    // the window, laid again over the next frames of the same view and
+    // coverage (CoverageDotLayer). Leaves the
     // current colour at that of the last dot drawn (red for a tile without
     // dots; white when no tile has rows). Without GLSL it draws the points.
     void drawCoverageDots(float viewCentreY, float viewCentreLon);
@@ -70,6 +74,7 @@ public:
     void setDotPath(DotPath path) { dotPath_ = path; }
     const CoverageDotCache& coverageDots() const { return dots_; }
     const CoverageDotTextures& coverageTextures() const { return dotTextures_; }
+    const CoverageDotLayer& coverageLayer() const { return layer_; }
 
     void drawPlanAndPolygon(float zoom, bool showMarkers);
     // Swaths, then (with markers) waypoint squares, legs and arrowheads.
@@ -108,6 +113,8 @@ private:
     // Whether a tile's dotCount dots, in the current transform, cost less
     // drawn from textures than as points.
     bool texturesCheaper(int dotCount, float lon0, float south, float north) const;
+    // Window position of map point (x, y) in the current transform.
+    void windowOf(double x, double y, double& wx, double& wy) const;
     static void drawDotArrays(const CoverageDotCache::Dots& dots);
     void drawCoverageDotsBy(DotPath path, float viewCentreLon);
     void drawPlanOnce(float zoom, bool showMarkers);
@@ -116,9 +123,19 @@ private:
     TextPainter& text_;
     CoverageDotCache dots_;
     CoverageDotTextures dotTextures_;
-    // The points until the end-to-end soak no longer stalls with the
-    // textures in use.
-    DotPath dotPath_ = DotPath::kPoints;
+    CoverageDotLayer layer_;
+    // A tile whose dots a frame draws, and how.
+    struct DrawnTile {
+        int cell, lonIdx;
+        const DepthTile* tile;
+        float lon0;
+        float bandY[CoverageDotCache::kBandEdges];
+        bool textures;
+    };
+    // Scratch of drawCoverageDotsBy, kept to spare allocations.
+    std::vector<DrawnTile> drawnScratch_;
+    CoverageDotLayer::Key keyScratch_;
+    DotPath dotPath_ = DotPath::kChosen;
 };
 
 }  // namespace tessarin

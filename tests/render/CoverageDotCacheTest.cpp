@@ -100,9 +100,10 @@ protected:
 
     enum Path { kWalk, kPoints, kTextures, kChosen };
 
-    // One frame with the map transform and blending of the coverage view.
-    Frame drawn(Path path) {
-        glClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    // One frame with the map transform and blending of the coverage view,
+    // on a background of grey level `background`.
+    Frame drawn(Path path, float background = 0.0f) {
+        glClearColor(background, background * 0.5f, background * 0.25f, 1.0f);
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         glDisable(GL_DEPTH_TEST);
         glEnable(GL_BLEND);
@@ -145,6 +146,19 @@ protected:
             for (int i = 0; i < 4; ++i) EXPECT_EQ(walk.colour[i], kept.colour[i]) << name << ": current colour " << i;
             if (path == kTextures) textures = kept;
         }
+        // The same frame again on another background comes from the kept
+        // picture of the dots (every tile drawn from textures keeps one),
+        // with the new background under them.
+        const Frame walkAgain = drawn(kWalk, 0.6f);
+        drawn(kTextures, 0.3f);
+        const long captures = renderer->coverageLayer().captures();
+        const Frame again = drawn(kTextures, 0.6f);
+        EXPECT_EQ(renderer->coverageLayer().captures(), captures) << what << ": the same frame drew the dots again";
+        long differing = 0;
+        for (std::size_t i = 0; i < walkAgain.pixels.size(); ++i)
+            differing += walkAgain.pixels[i] != again.pixels[i] && !darkCyanRounding(walkAgain.pixels[i], again.pixels[i]);
+        EXPECT_EQ(differing, 0) << what << " (kept picture)";
+        for (int i = 0; i < 4; ++i) EXPECT_EQ(walkAgain.colour[i], again.colour[i]) << what << ": kept picture, current colour " << i;
         return textures;
     }
 
