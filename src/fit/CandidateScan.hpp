@@ -12,8 +12,9 @@
 // candidate whose probes would load a tile: loading happens on the calling
 // thread, in visiting order, so the scan reports where it stopped and the
 // caller scores that candidate the loading way before scanning on. A scorer
-// that can give up must score every other candidate in full, never answering
-// CannotBeat: a skipped probe could be one that loads.
+// that can give up may skip only probes that never load (coverage), and
+// answers CannotBeat only after making every probe that could (depth): a
+// skipped probe could be one that loads.
 
 #include <algorithm>
 #include <atomic>
