@@ -146,7 +146,10 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
     auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
         st.probe(px, py, f, h, sign, qx, qy);
     };
-    auto covered = [&](double qx, float lat) { return coverage_.valueAt(qx, lat, useFine) > kCoveredAbove; };
+    const CoarseReader coarse(coverage_);
+    auto covered = [&](double qx, float lat) {
+        return (useFine ? coverage_.valueAt(qx, lat, true) : coarse.valueAt(qx, lat)) > kCoveredAbove;
+    };
 
     float in = 0.0f, outSum = 0.0f;
     // Once even four covered inside probes and no covered outside probe at
@@ -288,7 +291,7 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
                     lookups = depth.lookups;
                     if (depth.needsLoad) return Scored::NeedsLoad;
                     return cannotBeat ? Scored::CannotBeat : Scored::Yes;
-                });
+                }, Bars::EarlierCandidates);
             depthLookups_ += r.lookups;
             if (r.index >= 0) {
                 best = r.score;
