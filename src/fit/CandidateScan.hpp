@@ -9,9 +9,10 @@
 // A scorer may stop early where it can tell that a candidate cannot beat the
 // bar it is given (the best of its block, or a score another block has
 // reached, which an equal score could not beat either; see Bars), and it
-// may give up a candidate whose probes would load a tile: loading happens on the calling
-// thread, in visiting order, so the scan reports where it stopped and the
-// caller scores that candidate the loading way before scanning on. A scorer
+// may give up a candidate whose probes would load a tile: loading happens on
+// the calling thread, in visiting order, so the scan reports where it
+// stopped and the caller scores that candidate the loading way before
+// scanning on. A scorer
 // that can give up may skip only probes that never load (coverage), and
 // answers CannotBeat only after making every probe that could (depth): a
 // skipped probe could be one that loads.
