@@ -7,13 +7,15 @@
 // bests then taken in block order with ties going to the earlier block.
 //
 // A scorer may stop early where it can tell that a candidate cannot beat the
-// bar it is given (the best of its block, or a score some other block has
-// reached, which an equal score could not beat either), and it may give up a
-// candidate whose probes would load a tile: loading happens on the calling
-// thread, in visiting order, so the scan reports where it stopped and the
-// caller scores that candidate the loading way before scanning on. A scorer
-// that can give up must score every other candidate in full, never answering
-// CannotBeat: a skipped probe could be one that loads.
+// bar it is given (the best of its block, or a score another block has
+// reached, which an equal score could not beat either; see Bars), and it
+// may give up a candidate whose probes would load a tile: loading happens on
+// the calling thread, in visiting order, so the scan reports where it
+// stopped and the caller scores that candidate the loading way before
+// scanning on. A scorer
+// that can give up may skip only probes that never load (coverage), and
+// answers CannotBeat only after making every probe that could (depth): a
+// skipped probe could be one that loads.
 
 #include <algorithm>
 #include <atomic>
@@ -47,12 +49,19 @@ inline int searchThreads() {
     return static_cast<int>(std::clamp(cores, 1u, 4u));
 }
 
+// Where a candidate's bar may come from. A scorer that never gives up may
+// be held to a score any block has reached. One that can give up may not:
+// a candidate scored past a load read tiles the load may evict, so its
+// score can be one the scan in order never sees; only the candidates before
+// this one (its own block's, the earlier blocks') set its bar.
+enum class Bars { AnyBlock, EarlierCandidates };
+
 // score(i, bar, s, lookups) for candidates i = begin .. end - 1: Yes with
 // s set; CannotBeat when s could not be above bar; NeedsLoad when the
 // candidate would load a tile (it and every later candidate stay unscored).
 // lookups is added to for each candidate scored Yes or CannotBeat.
 template <typename Score>
-ScanResult scanFirstBest(int begin, int end, float floor, int threads, Score&& score) {
+ScanResult scanFirstBest(int begin, int end, float floor, int threads, Score&& score, Bars bars = Bars::AnyBlock) {
     ScanResult total;
     total.score = floor;
     total.scannedTo = std::max(begin, end);
@@ -68,6 +77,9 @@ ScanResult scanFirstBest(int begin, int end, float floor, int threads, Score&& s
     std::atomic<int> next{0};
     std::atomic<int> firstBlocked{end};
     std::atomic<float> reached{floor};
+    // Each block's best so far, for the bars of the blocks after it.
+    std::vector<std::atomic<float>> blockBest(static_cast<std::size_t>(blocks));
+    for (std::atomic<float>& b : blockBest) b.store(floor);
     const float lowest = -std::numeric_limits<float>::infinity();
 
     auto work = [&] {
@@ -83,9 +95,16 @@ ScanResult scanFirstBest(int begin, int end, float floor, int threads, Score&& s
                     r.scannedTo = i;
                     break;
                 }
-                // Another block's score is a bar only when strictly above
-                // it: an equal score here comes first and would win.
-                const float bar = std::max(r.score, std::nextafter(reached.load(), lowest));
+                // A later block's score is a bar only when strictly above
+                // it: an equal score here comes first and would win. An
+                // earlier block's equal score wins over this one.
+                float bar = r.score;
+                if (bars == Bars::AnyBlock) {
+                    bar = std::max(bar, std::nextafter(reached.load(), lowest));
+                } else {
+                    for (int e = 0; e < b; ++e)
+                        bar = std::max(bar, blockBest[static_cast<std::size_t>(e)].load());
+                }
                 float s = floor;
                 std::uint64_t lookups = 0;
                 const Scored verdict = score(i, bar, s, lookups);
@@ -100,6 +119,7 @@ ScanResult scanFirstBest(int begin, int end, float floor, int threads, Score&& s
                 if (verdict == Scored::Yes && s > r.score) {
                     r.score = s;
                     r.index = i;
+                    blockBest[static_cast<std::size_t>(b)].store(s);
                     float seen = reached.load();
                     while (s > seen && !reached.compare_exchange_weak(seen, s)) {
                     }

@@ -23,6 +23,11 @@ public:
     // records its probes may not.
     virtual bool concurrentReads() const { return false; }
 
+    // The tile store whose getCoverage coarse() is, or null: the searches
+    // then read the store themselves, inline, the same answers without a
+    // virtual call for each of their millions of probes.
+    virtual const TileStore* coarseStore() const { return nullptr; }
+
     // The value read, 0 where nothing can be read: an unreadable cell is
     // treated as holding no coverage.
     std::uint16_t valueAt(double lon, double lat, bool useFine) const {
@@ -30,6 +35,22 @@ public:
         const bool ok = useFine ? fine(lon, lat, v) : coarse(lon, lat, v);
         return ok ? v : std::uint16_t{0};
     }
+};
+
+// valueAt(lon, lat, false) of a lookup, read from its coarseStore when it
+// has one.
+class CoarseReader {
+public:
+    explicit CoarseReader(const CoverageLookup& lookup) : lookup_(lookup), store_(lookup.coarseStore()) {}
+    std::uint16_t valueAt(double lon, double lat) const {
+        if (!store_) return lookup_.valueAt(lon, lat, false);
+        std::uint16_t v = 0;
+        return store_->getCoverage(lon, lat, v) ? v : std::uint16_t{0};
+    }
+
+private:
+    const CoverageLookup& lookup_;
+    const TileStore* store_;
 };
 
 // The planner's grids: coverage bytes from the tile store, fine cells from
@@ -44,6 +65,7 @@ public:
         return grid_.fineCoverageAt(lon, lat, value);
     }
     bool concurrentReads() const override { return true; }
+    const TileStore* coarseStore() const override { return &tiles_; }
 
 private:
     const TileStore& tiles_;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include "earth/TileStore.hpp"
@@ -21,6 +22,9 @@ constexpr double kFitPi = 3.141592;
 constexpr std::uint16_t kCoveredAbove = 10;
 constexpr float kProbeWeight = 50.0f;
 constexpr int kRefineSteps = 21;
+// Beyond this many stations a side score's sums may round: it is scored in
+// full.
+constexpr int kMaxStoppingStations = 80000;
 
 float secantOf(double latDeg) { return static_cast<float>(1.0 / std::cos(latDeg * kFitPi / 180.0)); }
 
@@ -80,7 +84,9 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
             float operator()(double lon, double lat) { return fit.elevationAt(lon, lat); }
             static constexpr bool stopped() { return false; }
         } depth{*this};
-        return sideScore<ExactLatitudes>(line, overlapPercent, inside, outside, side, useFine, depth);
+        bool cannotBeat = false;
+        return sideScore<ExactLatitudes>(line, overlapPercent, inside, outside, side, useFine, depth,
+                                         -std::numeric_limits<float>::infinity(), cannotBeat);
     }
     const Stations st(line);
     const int count = st.count;
@@ -127,7 +133,7 @@ float EdgeFit::edgeOverlapScore(const FitLine& line, float overlapPercent, float
 
 template <typename Latitudes, typename Depth>
 float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side,
-                         bool useFine, Depth& depthAt) const {
+                         bool useFine, Depth& depthAt, float bar, bool& cannotBeat) const {
     const float lo = overlapPercent * 0.02f - 0.005f;
     const float hi = overlapPercent * 0.02f + 0.005f;
     const Stations st(line);
@@ -140,9 +146,28 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
     auto probePoint = [&](double px, double py, float f, float h, float sign, double& qx, double& qy) {
         st.probe(px, py, f, h, sign, qx, qy);
     };
-    auto covered = [&](double qx, float lat) { return coverage_.valueAt(qx, lat, useFine) > kCoveredAbove; };
+    const CoarseReader coarse(coverage_);
+    auto covered = [&](double qx, float lat) {
+        return (useFine ? coverage_.valueAt(qx, lat, true) : coarse.valueAt(qx, lat)) > kCoveredAbove;
+    };
 
     float in = 0.0f, outSum = 0.0f;
+    // Once even four covered inside probes and no covered outside probe at
+    // every station left could not lift the score above bar, the coverage
+    // probes are skipped; the depth probes go on to the end, so the lookups
+    // counted and a probe that would load are the same as in a full score.
+    // The sums are exact integers (below 2^24 with this many stations), and
+    // the products and quotients round monotonically, so the score really
+    // could not be above the bound.
+    cannotBeat = false;
+    const bool mayStop = count <= kMaxStoppingStations;
+    const float perCount = static_cast<float>(count);
+    auto hopeless = [&](int i) {
+        if (cannotBeat || !mayStop) return cannotBeat;
+        const float most = in + kProbeWeight * 4.0f * static_cast<float>(count - i) - outSum;
+        cannotBeat = most * 100.0f / perCount <= bar;
+        return cannotBeat;
+    };
     if (side == kSidePort) {
         for (int i = 0; i < count; ++i) {
             const double px = line.lonA + i * stepX, py = line.yA + i * stepY;
@@ -155,6 +180,7 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
             d = depthAt(qx, near.at(qy));
             if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
+            if (hopeless(i)) continue;
             const float h2 = halfWidthAt(d, m, sec);
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo + 0.02f * static_cast<float>(j), h2, -1.0f, qx, qy);
@@ -175,6 +201,7 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
             d = depthAt(qx, near.at(qy));
             if (depthAt.stopped()) return 0.0f;
             m = plan_.swathMultiplierAt(d);
+            if (hopeless(i)) continue;
             for (int j = 0; j < 4; ++j) {
                 probePoint(px, py, 1.0f - lo - 0.02f * static_cast<float>(j), h, 1.0f, qx, qy);
                 if (covered(qx, near.at(qy))) in += kProbeWeight;
@@ -183,6 +210,7 @@ float EdgeFit::sideScore(const FitLine& line, float overlapPercent, float& insid
             }
         }
     }
+    if (cannotBeat) return 0.0f;
     inside = in;
     outside = outSum;
     return (in - outSum) * 100.0f / static_cast<float>(count);
@@ -254,13 +282,16 @@ float EdgeFit::refineEdgeOverlap(const FitLine& line, FitLine& result, float ove
         int bestIndex = -1;
         for (int from = 0; from < count;) {
             const ScanResult r =
-                scanFirstBest(from, count, best, threads, [&](int k, float, float& s, std::uint64_t& lookups) {
+                scanFirstBest(from, count, best, threads, [&](int k, float bar, float& s, std::uint64_t& lookups) {
                     PeekingDepth depth{tiles_};
                     float in = 0.0f, out = 0.0f;
-                    s = sideScore<NearbyLatitudes>(candidateAt(k), overlapPercent, in, out, side, useFine, depth);
+                    bool cannotBeat = false;
+                    s = sideScore<NearbyLatitudes>(candidateAt(k), overlapPercent, in, out, side, useFine, depth,
+                                                   bar, cannotBeat);
                     lookups = depth.lookups;
-                    return depth.needsLoad ? Scored::NeedsLoad : Scored::Yes;
-                });
+                    if (depth.needsLoad) return Scored::NeedsLoad;
+                    return cannotBeat ? Scored::CannotBeat : Scored::Yes;
+                }, Bars::EarlierCandidates);
             depthLookups_ += r.lookups;
             if (r.index >= 0) {
                 best = r.score;

@@ -88,11 +88,13 @@ private:
     float elevationAt(double lon, double lat);
     // edgeOverlapScore on a decided side (any other value scores 0), with
     // depths from depthAt(lon, lat), which may give up (stopped()): the
-    // score is then meaningless. Latitudes: NearbyLatitudes or
+    // score is then meaningless. cannotBeat is set, the score 0 and inside
+    // and outside untouched, when the score could not be above bar; every
+    // depth probe is made all the same. Latitudes: NearbyLatitudes or
     // ExactLatitudes, which give the same floats.
     template <typename Latitudes, typename Depth>
     float sideScore(const FitLine& line, float overlapPercent, float& inside, float& outside, int side, bool useFine,
-                    Depth& depthAt) const;
+                    Depth& depthAt, float bar, bool& cannotBeat) const;
 
     TileStore& tiles_;
     const CoverageLookup& coverage_;

@@ -49,11 +49,11 @@ int windowCount(float width, float step) {
 
 SidewaysSearch::SidewaysSearch(TileStore& tiles, const CoverageLookup& coverage, const SurveyPlan& plan,
                                std::ostream& out)
-    : tiles_(tiles), coverage_(coverage), plan_(plan), out_(out) {}
+    : tiles_(tiles), coverage_(coverage), coarse_(coverage), plan_(plan), out_(out) {}
 
 bool SidewaysSearch::covered(double lon, float lat) const {
     if (lon < -180.0) lon += 360.0;
-    return coverage_.valueAt(lon, lat, false) > kCoveredAbove;
+    return coarse_.valueAt(lon, lat) > kCoveredAbove;
 }
 
 template <typename Latitudes, typename Stop>
@@ -105,7 +105,7 @@ bool SidewaysSearch::unmappedSum(const FitLine& line, float width, float& sum, S
             double qx = px + static_cast<double>(f * n.x);
             const double qy = py + static_cast<double>(f * n.y);
             if (qx < -180.0) qx += 360.0;
-            if (coverage_.valueAt(qx, near.at(qy), false) < kUnmappedBelow) sum += 5.0f;
+            if (coarse_.valueAt(qx, near.at(qy)) < kUnmappedBelow) sum += 5.0f;
         }
     }
     return true;

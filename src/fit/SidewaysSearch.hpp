@@ -67,6 +67,7 @@ private:
 
     TileStore& tiles_;
     const CoverageLookup& coverage_;
+    CoarseReader coarse_;
     const SurveyPlan& plan_;
     std::ostream& out_;
     SearchPath path_ = SearchPath::Shared;

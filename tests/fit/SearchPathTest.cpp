@@ -65,6 +65,23 @@ Record run(FitWorld& w, SearchPath path, int threads, const Call& c) {
     return r;
 }
 
+// refineEdgeOverlap alone, on a side given, at the transit's coarse step.
+Record refine(FitWorld& w, SearchPath path, int threads, const FitLine& line, int side) {
+    Record r;
+    w.world.takeOutput();
+    EdgeFit fit(w.world.tiles, *w.gridLookup, *w.world.plan, w.world.out);
+    fit.setSearchPath(path);
+    fit.setThreads(threads);
+    FitLine result;
+    addLine(r, result, fit.refineEdgeOverlap(line, result, 10.0f, 0.05f, side, false), side);
+    r.console = w.world.takeOutput();
+    const std::string root = w.world.dir.path();
+    for (std::size_t at = r.console.find(root); at != std::string::npos; at = r.console.find(root, at))
+        r.console.replace(at, root.size(), "<root>/");
+    r.lookups = fit.depthLookups();
+    return r;
+}
+
 void expectSame(const Record& got, const Record& reference) {
     ASSERT_EQ(got.numbers.size(), reference.numbers.size());
     for (std::size_t i = 0; i < got.numbers.size(); ++i)
@@ -125,28 +142,51 @@ TEST(SearchPath, SharedSearchesChooseTheReferenceLines) {
 
 TEST(SearchPath, ACandidateThatLoadsATileIsScoredInItsTurn) {
     // The east neighbour (12..20 E), deepening eastwards, is on disk but not
-    // resident: refining a line that runs north along 11.95 E, old coverage
-    // to its west, loads it part-way through the candidates (those moved
-    // east probe past 12 E), and the candidates after that one read it.
-    auto world = [] {
-        auto w = std::make_unique<FitWorld>();
-        test::writeDataTile(w->world.dir.path(), 12, 0, [](int, int col) {
-            test::DataPixel p;
-            p.code = test::codeOfElevation(-3000.0 - col);
-            return p;
-        });
-        w->paintCoverage([&](double lon, double) { return lon < 11.9; });
-        return w;
+    // resident: a line near 12 E loads it part-way through the candidates
+    // (those moved east probe past 12 E), and the candidates after that one
+    // read it.
+    const double hw = test::flatHalfWidth(4.0);
+    struct Case {
+        const char* name;
+        FitLine line;
+        std::function<bool(double lon, double y)> covered;
+        int side;  // 0: the sideways search and both refinements, as the transit runs them
     };
-    const Call call{FitLine::fromDegrees(11.95, 3.0, 11.95, 5.0), 0.5f, 10.0f, false, 21, 21};
-    auto reference = world();
-    const Record expected = run(*reference, SearchPath::Reference, 1, call);
-    ASSERT_NE(expected.console.find("READ DATA MAP FILE NAME"), std::string::npos) << expected.console;
-    for (int threads : {1, 2}) {
-        SCOPED_TRACE(threads);
-        auto shared = world();
-        expectSame(run(*shared, SearchPath::Shared, threads, call), expected);
-        EXPECT_EQ(shared->world.tiles.loadCounter(), reference->world.tiles.loadCounter());
+    const Case cases[] = {
+        {"transit's fits, coverage west", FitLine::fromDegrees(11.95, 3.0, 11.95, 5.0),
+         [](double lon, double) { return lon < 11.9; }, 0},
+        // The first candidate is a perfect fit (its probes 0.745 .. 0.805
+        // half-widths out covered, 0.695 not), so later ones that are off
+        // the edge near A cannot win long before their last stations, where
+        // the first depth probe past 12 E is made: it must still load.
+        {"refinement, a loser loads", FitLine::fromDegrees(11.95, 3.0, 11.95, 5.0),
+         [&](double lon, double) { return lon > 11.95 - 21 * 0.1 * hw + 0.72 * hw; }, kSideStarboard},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto world = [&] {
+            auto w = std::make_unique<FitWorld>();
+            test::writeDataTile(w->world.dir.path(), 12, 0, [](int, int col) {
+                test::DataPixel p;
+                p.code = test::codeOfElevation(-3000.0 - col);
+                return p;
+            });
+            w->paintCoverage(c.covered);
+            return w;
+        };
+        const Call call{c.line, 0.5f, 10.0f, false, 21, 21};
+        auto measure = [&](FitWorld& w, SearchPath path, int threads) {
+            return c.side == 0 ? run(w, path, threads, call) : refine(w, path, threads, c.line, c.side);
+        };
+        auto reference = world();
+        const Record expected = measure(*reference, SearchPath::Reference, 1);
+        ASSERT_NE(expected.console.find("READ DATA MAP FILE NAME"), std::string::npos) << expected.console;
+        for (int threads : {1, 2}) {
+            SCOPED_TRACE(threads);
+            auto shared = world();
+            expectSame(measure(*shared, SearchPath::Shared, threads), expected);
+            EXPECT_EQ(shared->world.tiles.loadCounter(), reference->world.tiles.loadCounter());
+        }
     }
 }
 
