@@ -293,3 +293,70 @@ int main(int argc, char** argv) {
     benchmark::Shutdown();
     return 0;
 }
+
+// ---- Cold key a: cells installed once their data tile is read --------------
+// The same cold transit with the tile store decoding each cell's picture
+// after its data (the pictures decoded and uploaded afterwards, as the frame
+// loop does, timed apart) and with each cell waiting for its picture, the
+// baseline, alternating in one run. Wall and process CPU time (all threads).
+#include <time.h>
+
+namespace {
+
+double cpuNow() {
+    timespec ts{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+struct ColdPictureTimes {
+    double wall = 0, cpu = 0, picturesWall = 0;
+    int runs = 0;
+    std::string waypoints;
+};
+
+std::string waypointBits(const SurveyPlan& plan) {
+    std::string bits;
+    for (const Waypoint* w = plan.first(); w; w = w->next) {
+        bits.append(reinterpret_cast<const char*>(&w->lat), sizeof w->lat);
+        bits.append(reinterpret_cast<const char*>(&w->lon), sizeof w->lon);
+    }
+    return bits;
+}
+
+void coldTransitWithPictures(PictureLoad mode, ColdPictureTimes& t) {
+    auto p = std::make_unique<TimedPlanner>();
+    p->planner.tiles.setPictureLoad(mode);
+    const double w0 = wallNow(), c0 = cpuNow();
+    genTransit(*p);
+    t.wall += wallNow() - w0;
+    t.cpu += cpuNow() - c0;
+    const double u0 = wallNow();
+    p->planner.tiles.uploadAllPictures();
+    t.picturesWall += wallNow() - u0;
+    ++t.runs;
+    t.waypoints = waypointBits(*p->planner.plan);
+}
+
+void BM_GenTransitColdPicturesAfterData(benchmark::State& state) {
+    if (!worldPresent(state)) return;
+    ColdPictureTimes after, with;
+    for (auto _ : state) {
+        coldTransitWithPictures(PictureLoad::WithData, with);
+        coldTransitWithPictures(PictureLoad::AfterData, after);
+    }
+    if (after.runs == 0) return;
+    const double n = after.runs;
+    state.counters["after_wall_s"] = after.wall / n;
+    state.counters["with_wall_s"] = with.wall / n;
+    std::printf("\nCold key a, pictures after the data / with the data (%d runs each, same run):\n"
+                "  wall %.3f s / %.3f s = %.2f; CPU %.3f s / %.3f s = %.2f; then the pictures: %.3f s wall; "
+                "plans %s\n",
+                after.runs, after.wall / n, with.wall / n, after.wall / with.wall, after.cpu / n, with.cpu / n,
+                after.cpu / with.cpu, after.picturesWall / n,
+                after.waypoints == with.waypoints ? "identical" : "DIFFER");
+}
+
+}  // namespace
+
+BENCHMARK(BM_GenTransitColdPicturesAfterData)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();

@@ -32,6 +32,9 @@ void FrameCycle::frame() {
     if (app_.showStats && windows_ != nullptr) windows_->buildStatsWindow();
     if (windows_ != nullptr) windows_->buildDesignWindows();
 
+    // Pictures of cells loaded without waiting for them, on this (the GL)
+    // thread, before the map is drawn.
+    planner_.tiles.uploadReadyPictures();
     drawScene();
 
     ImGui::Render();

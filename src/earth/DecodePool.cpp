@@ -102,6 +102,12 @@ void DecodePool::wait(const JobHandle& job) {
     finished_.wait(lock, [&] { return job->state == Job::State::Done || job->state == Job::State::Cancelled; });
 }
 
+bool DecodePool::finished(const JobHandle& job) {
+    if (!job) return true;
+    std::lock_guard<std::mutex> lock(mutex_);
+    return job->state == Job::State::Done || job->state == Job::State::Cancelled;
+}
+
 void DecodePool::cancel(const JobHandle& job) {
     if (!job) return;
     std::function<void()> dropped;

@@ -40,6 +40,8 @@ public:
     // Returns once the job has run (or was cancelled), running it on this
     // thread when no worker has started it.
     void wait(const JobHandle& job);
+    // Whether the job has run or was cancelled; never waits.
+    bool finished(const JobHandle& job);
     // A job not yet started never runs; a running one finishes unobserved.
     void cancel(const JobHandle& job);
 

@@ -82,8 +82,37 @@ TilePicture TilePicture::decode(const std::string& root, float lat0, float lon0)
     return p;
 }
 
+TilePicture TilePicture::probe(const std::string& root, float lat0, float lon0) {
+    struct HeaderRead {};
+    TilePicture p;
+    p.name = fileName(root, lat0, lon0);
+    const bool narrow = narrowPicture(lat0);
+    p.expectedWidth = narrow ? 960 : 1920;
+    p.texWidth = narrow ? kNarrowTex : kWideTex;
+    bool fits = false;
+    try {
+        decodePngRows(
+            p.name,
+            [&](const DecodedImage& header) {
+                fits = header.width >= p.expectedWidth && header.height >= kPictureRows;
+                throw HeaderRead{};  // the rows are the decode's work
+            },
+            [](int, const std::uint8_t*) {});
+    } catch (...) {
+        fits = false;
+    }
+    if (!fits) return decode(root, lat0, lon0);  // fails fast, with the decode's own reason
+    p.status = Status::Ready;
+    p.deferred = true;
+    return p;
+}
+
 bool TilePicture::report(std::ostream& out, int slot) const {
     out << "LOAD 8 deg Tile " << name << " " << slot << "\n";
+    return reportFailure(out);
+}
+
+bool TilePicture::reportFailure(std::ostream& out) const {
     if (status == Status::Ready) return true;
     out << "Fail to open " << name << "\n";
     // A picture that is there but unusable is named with the reason; a

@@ -22,6 +22,10 @@ struct TilePicture {
     int expectedWidth = 0;             // 1920, or 960 for the half-width polar pictures
     int texWidth = 0;                  // 2048, or 1024 for the polar pictures
     std::vector<std::uint8_t> texels;  // texWidth x kTexRows RGB when Ready
+    // The texels are still to be decoded: the file's header was read and
+    // shows a picture of the right size (status Ready until the decode says
+    // otherwise).
+    bool deferred = false;
 
     // "<root>Tile_8png_i/BI_8_<lon0>_<lat0>_1920.png" of the cell whose south
     // and west edges are lat0 and lon0 (degrees).
@@ -32,9 +36,18 @@ struct TilePicture {
     // file.
     static TilePicture decode(const std::string& root, float lat0, float lon0);
 
+    // What decode gives when the picture cannot be shown, otherwise a
+    // deferred picture that only has its header read: the load line and a
+    // failure named by the header are then known without the texels. A file
+    // that fails past its header fails only in the decode.
+    static TilePicture probe(const std::string& root, float lat0, float lon0);
+
     // Prints the load line naming the ring slot and, for a picture that
     // cannot be shown, why; true when the texels are ready to upload.
     bool report(std::ostream& out, int slot) const;
+    // The lines report prints after the load line for a picture that cannot
+    // be shown (none for a Ready one); true when the texels are ready.
+    bool reportFailure(std::ostream& out) const;
 };
 
 }  // namespace tessarin

@@ -12,8 +12,8 @@ float westOf(int lonIdx) { return static_cast<float>(8 * lonIdx - 180); }
 
 }  // namespace
 
-TilePrefetch::TilePrefetch(std::string root, int workers)
-    : root_(std::move(root)), pool_(std::max(workers, 0)) {
+TilePrefetch::TilePrefetch(std::string root, int workers, PictureLoad pictures)
+    : root_(std::move(root)), pictures_(pictures), pool_(std::max(workers, 0)) {
     // One cell per worker in flight and one decoded ready to install keeps
     // every core busy; more would only hold memory.
     lookahead_ = std::max(1, pool_.workers() + 1);
@@ -27,6 +27,13 @@ void TilePrefetch::start(Planned& p) {
     const float lat0 = southOf(p.cell.latIdx), lon0 = westOf(p.cell.lonIdx);
     std::shared_ptr<CellDecode> result = p.result;
     const std::string& root = root_;
+    if (pictures_ == PictureLoad::AfterData) {
+        p.dataJob = pool_.submit([result, root, lat0, lon0] {
+            result->data = DepthTile::decode(root, static_cast<int>(lon0), static_cast<int>(lat0));
+            result->picture = TilePicture::probe(root, lat0, lon0);
+        });
+        return;
+    }
     // Each job writes only its own member of the shared result.
     p.pictureJob = pool_.submit([result, root, lat0, lon0] { result->picture = TilePicture::decode(root, lat0, lon0); });
     p.dataJob = pool_.submit([result, root, lat0, lon0] {
@@ -76,6 +83,11 @@ CellDecode TilePrefetch::take(int latIdx, int lonIdx) {
     if (!p.result) start(p);
     topUp();
     return finish(p);
+}
+
+DecodePool::JobHandle TilePrefetch::decodePicture(std::shared_ptr<TilePicture> into, float lat0, float lon0) {
+    const std::string& root = root_;
+    return pool_.submit([into, root, lat0, lon0] { *into = TilePicture::decode(root, lat0, lon0); });
 }
 
 void TilePrefetch::drop() {

@@ -5,7 +5,9 @@
 // so installs (console lines, ring, textures) keep the order and the thread
 // they have without decoding ahead. A cell's data tile and picture tile are
 // two jobs, so that even a load nobody planned reads both at once: the taking
-// thread runs whichever job no worker has started.
+// thread runs whichever job no worker has started. Or, with the picture after
+// the data, one job reads the data tile and only the picture's header, and
+// the picture is decoded later on its own (decodePicture), when its owner asks.
 
 #include <deque>
 #include <memory>
@@ -25,17 +27,22 @@ struct CellIndex {
     bool operator!=(const CellIndex& o) const { return !(*this == o); }
 };
 
-// Both files of one cell, decoded and not yet installed.
+// Both files of one cell, decoded and not yet installed. With the picture
+// after the data, picture may be deferred (only its header read).
 struct CellDecode {
     DepthTile::Decoded data;
     TilePicture picture;
 };
 
+// When a cell's picture is decoded: with its data (take waits for both), or
+// after it (take waits for the data and the picture's header).
+enum class PictureLoad { WithData, AfterData };
+
 class TilePrefetch {
 public:
     // root is the tile store's root. workers 0: no thread; every decode runs
     // on the taking thread when it takes the cell.
-    TilePrefetch(std::string root, int workers);
+    TilePrefetch(std::string root, int workers, PictureLoad pictures = PictureLoad::WithData);
     ~TilePrefetch();
     TilePrefetch(const TilePrefetch&) = delete;
     TilePrefetch& operator=(const TilePrefetch&) = delete;
@@ -59,6 +66,13 @@ public:
     // matches the takes, one per take.
     int decodesStarted() const { return decodesStarted_; }
 
+    // Decodes a deferred picture into *into on a worker (on the thread that
+    // waits for it when there is none); the job is the pool's.
+    DecodePool::JobHandle decodePicture(std::shared_ptr<TilePicture> into, float lat0, float lon0);
+    bool finished(const DecodePool::JobHandle& job) { return pool_.finished(job); }
+    void wait(const DecodePool::JobHandle& job) { pool_.wait(job); }
+    void cancel(const DecodePool::JobHandle& job) { pool_.cancel(job); }
+
 private:
     struct Planned {
         CellIndex cell;
@@ -72,6 +86,7 @@ private:
     CellDecode finish(Planned& p);
 
     std::string root_;
+    PictureLoad pictures_;
     int lookahead_ = 1;
     int decodesStarted_ = 0;
     std::deque<Planned> planned_;

@@ -68,13 +68,92 @@ TileStore::~TileStore() = default;
 
 void TileStore::setDecodeWorkers(int workers) {
     decodeWorkers_ = std::max(workers, 0);
+    // The pool goes with its jobs: pending pictures are decoded again by the
+    // next one.
+    for (PendingPicture& p : pendingPictures_) p.job = nullptr, p.decoded = nullptr;
     prefetch_.reset();
+}
+
+void TileStore::setPictureLoad(PictureLoad mode) {
+    if (mode == pictureLoad_) return;
+    pictureLoad_ = mode;
+    for (PendingPicture& p : pendingPictures_) p.job = nullptr, p.decoded = nullptr;
+    prefetch_.reset();
+}
+
+void TileStore::dropPendingPicture(int slot) {
+    PendingPicture& p = pendingPictures_[slot];
+    if (p.job && prefetch_) prefetch_->cancel(p.job);
+    // A decode already running finishes into its own buffer, which goes
+    // with the last reference to it.
+    p = PendingPicture{};
+}
+
+int TileStore::picturesPending() const {
+    return static_cast<int>(std::count_if(std::begin(pendingPictures_), std::end(pendingPictures_),
+                                          [](const PendingPicture& p) { return p.cell.latIdx >= 0; }));
+}
+
+void TileStore::uploadAllPictures() {
+    while (picturesPending() > 0) {
+        uploadReadyPictures();
+        for (const PendingPicture& p : pendingPictures_)
+            if (p.job) prefetch().wait(p.job);
+    }
+}
+
+int TileStore::uploadReadyPictures() {
+    if (picturesPending() == 0) return 0;
+    TilePrefetch& decodes = prefetch();
+    const int most = std::max(1, decodes.workers());
+    int running = 0;
+    for (const PendingPicture& p : pendingPictures_)
+        if (p.job && !decodes.finished(p.job)) ++running;
+    // Slots in load order, oldest first: the decodes start, and the
+    // pictures come in (with any failure lines), in the order their cells
+    // did, so the console reads the same however the decodes are timed.
+    auto inLoadOrder = [&](auto&& visit) {
+        for (int k = 0; k < kRingSize; ++k) {
+            const int slot = (loadCounter_ + k) % kRingSize;
+            if (pendingPictures_[slot].cell.latIdx >= 0 && !visit(slot, pendingPictures_[slot])) return;
+        }
+    };
+    inLoadOrder([&](int, PendingPicture& p) {
+        if (p.job) return true;
+        if (running >= most) return false;
+        const TileRecord& rec = record(p.cell.latIdx, p.cell.lonIdx);
+        p.decoded = std::make_shared<TilePicture>();
+        p.job = decodes.decodePicture(p.decoded, rec.lat0, rec.lon0);
+        ++running;
+        return true;
+    });
+    int uploads = 0;
+    inLoadOrder([&](int slot, PendingPicture& p) {
+        // Without workers the frame loop decodes one picture per call.
+        if (decodes.workers() == 0) decodes.wait(p.job);
+        if (!p.job || !decodes.finished(p.job)) return false;
+        TilePicture picture = std::move(*p.decoded);
+        // A decode that ended without a result (out of memory) counts as an
+        // unreadable file.
+        if (picture.name.empty()) {
+            picture = p.header;
+            picture.status = TilePicture::Status::Unreadable;
+        }
+        p = PendingPicture{};
+        if (picture.reportFailure(out_)) {
+            uploadPicture(slot, picture);
+            ++uploads;
+        }
+        return decodes.workers() > 0;
+    });
+    return uploads;
 }
 
 TilePrefetch& TileStore::prefetch() {
     // Made on the first load: a store that never loads a tile starts no thread.
     if (!prefetch_)
-        prefetch_ = std::make_unique<TilePrefetch>(root_, decodeWorkers_ < 0 ? DecodePool::defaultWorkers() : decodeWorkers_);
+        prefetch_ = std::make_unique<TilePrefetch>(
+            root_, decodeWorkers_ < 0 ? DecodePool::defaultWorkers() : decodeWorkers_, pictureLoad_);
     return *prefetch_;
 }
 
@@ -111,6 +190,9 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
         rec.missing = true;
         return;
     }
+    // The slot changes hands: a picture still coming for the tile that held
+    // it is not wanted any more.
+    dropPendingPicture(slot);
 
     // Only now that a tile is really coming in does the oldest one go.
     if (loadCounter_ >= kRingSize) {
@@ -125,8 +207,14 @@ void TileStore::ensureTile(int latIdx, int lonIdx) {
         }
     }
 
-    if (picture) uploadPicture(slot, cell.picture);
-    pictureLoaded_[slot] = picture;
+    if (picture && cell.picture.deferred) {
+        pendingPictures_[slot].cell = CellIndex{latIdx, lonIdx};
+        pendingPictures_[slot].header = std::move(cell.picture);
+        pictureLoaded_[slot] = false;
+    } else {
+        if (picture) uploadPicture(slot, cell.picture);
+        pictureLoaded_[slot] = picture;
+    }
     rec.tile = std::move(tile);
     rec.loaded = true;
     ring_[slot] = RingEntry{latIdx, lonIdx};
@@ -142,6 +230,8 @@ void TileStore::uploadPicture(int slot, const TilePicture& picture) {
 bool TileStore::loadTileImage(float lat0, float lon0, int slot) {
     if (slot < 0 || slot >= kRingSize) return false;
     const TilePicture picture = TilePicture::decode(root_, lat0, lon0);
+    // The slot now shows this picture, not one still coming.
+    dropPendingPicture(slot);
     if (!picture.report(out_, slot)) return false;
     uploadPicture(slot, picture);
     return true;
@@ -385,6 +475,7 @@ std::vector<CellIndex> TileStore::plannedLoads(const std::vector<CellIndex>& vis
 }
 
 void TileStore::releaseAllTiles() {
+    for (int slot = 0; slot < kRingSize; ++slot) dropPendingPicture(slot);
     for (TileRecord& rec : records_) {
         if (rec.loaded) {
             if (rec.tile) rec.tile->release();

@@ -129,6 +129,27 @@ public:
     // preload decodes each cell it loads once.
     int cellDecodes() const { return prefetch_ ? prefetch_->decodesStarted() : 0; }
 
+    // When loads decode the pictures (default AfterData): with the data, the
+    // picture uploaded as the cell is installed; or after it, a cell being
+    // installed as soon as its data is read, and its picture decoded and
+    // uploaded by uploadReadyPictures. The load lines are the same either
+    // way, save for a picture that proves unreadable past its header: its
+    // failure lines come when uploadReadyPictures finds it out. Until then
+    // the cell's pictureLoaded is false, as for a cell without a picture.
+    void setPictureLoad(PictureLoad mode);
+    PictureLoad pictureLoad() const { return pictureLoad_; }
+    // Starts the decodes of deferred pictures (as many at a time as there are
+    // decode workers; with none, decodes one here), uploads those decoded
+    // whose cells are still resident in their slots and prints the failure
+    // lines of those that cannot be shown. Calls the texture sink: the GL
+    // thread's frame loop calls it. Returns the pictures uploaded.
+    int uploadReadyPictures();
+    // uploadReadyPictures until no picture is pending, waiting for the
+    // decodes (tools and tests that show the pictures at once).
+    void uploadAllPictures();
+    // Deferred pictures of resident cells not yet uploaded or found unusable.
+    int picturesPending() const;
+
     // Cell indices of a position, with the lookup's arithmetic; false outside
     // the grid.
     static bool cellOf(double lon, double lat, int& latIdx, int& lonIdx) {
@@ -172,6 +193,14 @@ private:
     bool getDepthLoading(double lon, double lat, float& elevation);
 
     void uploadPicture(int slot, const TilePicture& picture);
+    // A resident cell's picture still to be decoded and uploaded.
+    struct PendingPicture {
+        CellIndex cell;  // {-1, -1}: none
+        TilePicture header;
+        std::shared_ptr<TilePicture> decoded;
+        DecodePool::JobHandle job;
+    };
+    void dropPendingPicture(int slot);
     TilePrefetch& prefetch();
     // The cells, in order, that ensureTile will read when called for each of
     // visits in turn (a cell {-1, -1} is a lookup that finds no data), as far
@@ -189,6 +218,8 @@ private:
     unsigned overviewTextures_[kOverviewTextureNames] = {};
     bool overviewLoaded_[kOverviewTextureNames] = {};
     bool pictureLoaded_[kRingSize] = {};
+    PictureLoad pictureLoad_ = PictureLoad::AfterData;
+    PendingPicture pendingPictures_[kRingSize];
     std::vector<std::uint8_t> coverageStaging_;  // 2048 x 2048
     std::vector<std::uint8_t> rgbaStaging_;      // 2048 x 2048 x 4
     int decodeWorkers_ = -1;                     // -1: one per core

@@ -252,6 +252,7 @@ TEST_F(PreloadWorkers, FailuresOnWorkersAreReportedAsSingleLoadsReportThem) {
         tiles.setDecodeWorkers(0);
         for (int latIdx : {13, 12, 11})
             for (int k = 0; k < kCellsPerBand; ++k) tiles.ensureTile(latIdx, k);
+        tiles.uploadAllPictures();
         expected = out.str();
     }
     std::ostringstream out;
@@ -259,6 +260,7 @@ TEST_F(PreloadWorkers, FailuresOnWorkersAreReportedAsSingleLoadsReportThem) {
     TileStore tiles(out, sink, root);
     tiles.setDecodeWorkers(2);
     tiles.loadTilesAlongLine(4.0f, -179.5f, 4.0f, -60.5f);
+    tiles.uploadAllPictures();
     const std::string console = out.str();
     std::size_t afterHeader = 0;
     for (int line = 0; line < 3; ++line) afterHeader = console.find('\n', afterHeader) + 1;

@@ -297,6 +297,7 @@ TEST(TileTextures, TileLoadUploadsPictureThenCoverage) {
     std::ostringstream out;
     RecordingSink sink;
     TileStore tiles(out, sink, dir.path());
+    tiles.setPictureLoad(PictureLoad::WithData);
     float e = 0.0f;
     ASSERT_TRUE(tiles.getDepth(5.0, 60.0, e));
     EXPECT_EQ(out.str(), "LOAD 8 deg Tile " + pictureName(dir.path(), 4, 56) + " 0\n"

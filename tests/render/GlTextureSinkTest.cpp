@@ -107,6 +107,7 @@ TEST_F(GlTextureSinkTest, TileLoadMakesPictureAndCoverageTexturesOfTheSlot) {
     float e = 0.0f;
     ASSERT_TRUE(tiles.getDepth(-99.0, 60.0, e));
     ASSERT_TRUE(tiles.getDepth(-99.0, 50.0, e));
+    tiles.uploadAllPictures();
     ASSERT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 
     const TextureShape polar = shapeOf(tiles.pictureTexture(0));

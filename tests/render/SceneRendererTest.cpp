@@ -91,6 +91,7 @@ protected:
     void load(double lon, double lat) {
         float elevation = 0.0f;
         ASSERT_TRUE(planner->getDepth(lon, lat, elevation));
+        planner->tiles.uploadAllPictures();  // as the frame loop does
     }
     void readBack() {
         pixels.assign(static_cast<std::size_t>(kWidth) * kHeight * 4, 0);
@@ -238,6 +239,7 @@ TEST_F(SceneRendererTest, CellWithoutPictureLeavesTheBackgroundShowing) {
     SceneRenderer renderer(sceneSourcesOf(other), painter);
     float elevation = 0.0f;
     const auto drawn = [&](double lon) {
+        other.tiles.uploadAllPictures();
         view(-28.0f, 20.0f, 40.0f);
         drawAlone([&](SceneRenderer&) { renderer.drawTilePictures(app.viewCentreY, app.viewCentreLon, false); });
         return at(lon, 20.0);
@@ -274,6 +276,7 @@ TEST_F(SceneRendererTest, SwathIsHalfWhiteOverTheTileAndTheLegIsDrawnOnTrack) {
     const double halfWidth = std::fabs(first->leftY[first->sampleCount / 2] - y);
     ASSERT_GT(halfWidth, 0.02);  // 3000 m of water gives a swath of a few km
     view(-32.0f, 20.0f, 800.0f);
+    planner->tiles.uploadAllPictures();
     cycle->drawScene();
     readBack();
     // Half-way between the track and the edge: white at 50 percent over the
