@@ -4,8 +4,7 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
-#include <cstdio>
-#include <cstdlib>
+#include "render/ShaderProgram.hpp"
 
 namespace tessarin {
 namespace {
@@ -35,22 +34,6 @@ void main() {
 }
 )";
 
-GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "coverage view: layer shader not compiled, drawing dots every frame: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 void makeTexture(GLuint& name, int w, int h) {
     if (name == 0) glGenTextures(1, &name);
     glBindTexture(GL_TEXTURE_2D, name);
@@ -68,28 +51,8 @@ CoverageDotLayer::~CoverageDotLayer() = default;
 bool CoverageDotLayer::available() {
     if (state_ != 0) return state_ > 0;
     state_ = -1;
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (version == nullptr || std::atoi(version) < 3) return false;
-    const GLuint vs = compile(GL_VERTEX_SHADER, kVertexSource);
-    const GLuint fs = vs != 0 ? compile(GL_FRAGMENT_SHADER, kFragmentSource) : 0;
-    if (fs == 0) {
-        if (vs != 0) glDeleteShader(vs);
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        std::fprintf(stderr, "coverage view: layer program not linked, drawing dots every frame\n");
-        glDeleteProgram(program_);
-        program_ = 0;
-        return false;
-    }
+    program_ = buildShaderProgram(kVertexSource, kFragmentSource, "layer", "drawing dots every frame");
+    if (program_ == 0) return false;
     uDots_ = glGetUniformLocation(program_, "dots");
     uBackground_ = glGetUniformLocation(program_, "background");
     uWithBackground_ = glGetUniformLocation(program_, "withBackground");

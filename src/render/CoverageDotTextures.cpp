@@ -6,9 +6,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "render/ShaderProgram.hpp"
 
 namespace tessarin {
 namespace {
@@ -82,22 +82,6 @@ void main() {
 }
 )";
 
-GLuint compile(GLenum kind, const char* source) {
-    const GLuint shader = glCreateShader(kind);
-    glShaderSource(shader, 1, &source, nullptr);
-    glCompileShader(shader);
-    GLint ok = GL_FALSE;
-    glGetShaderiv(shader, GL_COMPILE_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        char log[1024] = {};
-        glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "coverage view: shader not compiled, drawing dots as points: %s\n", log);
-        glDeleteShader(shader);
-        return 0;
-    }
-    return shader;
-}
-
 }  // namespace
 
 // The textures and the program are left to the context, which frees them
@@ -108,29 +92,8 @@ CoverageDotTextures::~CoverageDotTextures() = default;
 bool CoverageDotTextures::available() {
     if (state_ != 0) return state_ > 0;
     state_ = -1;
-    // Entry points beyond GL 1.1 are only there in a context of 2.0 or later.
-    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
-    if (version == nullptr || std::atoi(version) < 3) return false;
-    const GLuint vs = compile(GL_VERTEX_SHADER, kVertexSource);
-    const GLuint fs = vs != 0 ? compile(GL_FRAGMENT_SHADER, kFragmentSource) : 0;
-    if (fs == 0) {
-        if (vs != 0) glDeleteShader(vs);
-        return false;
-    }
-    program_ = glCreateProgram();
-    glAttachShader(program_, vs);
-    glAttachShader(program_, fs);
-    glLinkProgram(program_);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = GL_FALSE;
-    glGetProgramiv(program_, GL_LINK_STATUS, &ok);
-    if (ok != GL_TRUE) {
-        std::fprintf(stderr, "coverage view: program not linked, drawing dots as points\n");
-        glDeleteProgram(program_);
-        program_ = 0;
-        return false;
-    }
+    program_ = buildShaderProgram(kVertexSource, kFragmentSource, "dot", "drawing dots as points");
+    if (program_ == 0) return false;
     uImage_ = glGetUniformLocation(program_, "image");
     uPlaces_ = glGetUniformLocation(program_, "places");
     uColumns_ = glGetUniformLocation(program_, "columns");
