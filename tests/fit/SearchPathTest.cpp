@@ -37,6 +37,16 @@ struct Call {
     int towards, away;  // refine window (21, 21: the full one)
 };
 
+// The console so far, with each world's own folder written <root>/: tile
+// names are compared without it.
+std::string consoleWithoutRoot(FitWorld& w) {
+    std::string console = w.world.takeOutput();
+    const std::string root = w.world.dir.path();
+    for (std::size_t at = console.find(root); at != std::string::npos; at = console.find(root, at))
+        console.replace(at, root.size(), "<root>/");
+    return console;
+}
+
 // maxEdge, maxEdgeLateral, then the two refinements the transit runs on the
 // maxEdge line, as the planner calls them.
 Record run(FitWorld& w, SearchPath path, int threads, const Call& c) {
@@ -56,11 +66,7 @@ Record run(FitWorld& w, SearchPath path, int threads, const Call& c) {
     addLine(r, lateral, search.maxEdgeLateral(c.line, lateral, c.width, c.width), 0);
     addLine(r, coarse, fit.refineEdgeOverlap(edge, coarse, c.overlap, 0.05f, side, c.useFine), side);
     addLine(r, fine, fit.refineEdgeOverlap(coarse, fine, c.overlap, 0.01f, side, c.useFine), side);
-    // Each world has its own folder: tile names are compared without it.
-    r.console = w.world.takeOutput();
-    const std::string root = w.world.dir.path();
-    for (std::size_t at = r.console.find(root); at != std::string::npos; at = r.console.find(root, at))
-        r.console.replace(at, root.size(), "<root>/");
+    r.console = consoleWithoutRoot(w);
     r.lookups = fit.depthLookups();
     return r;
 }
@@ -74,10 +80,7 @@ Record refine(FitWorld& w, SearchPath path, int threads, const FitLine& line, in
     fit.setThreads(threads);
     FitLine result;
     addLine(r, result, fit.refineEdgeOverlap(line, result, 10.0f, 0.05f, side, false), side);
-    r.console = w.world.takeOutput();
-    const std::string root = w.world.dir.path();
-    for (std::size_t at = r.console.find(root); at != std::string::npos; at = r.console.find(root, at))
-        r.console.replace(at, root.size(), "<root>/");
+    r.console = consoleWithoutRoot(w);
     r.lookups = fit.depthLookups();
     return r;
 }
