@@ -24,11 +24,13 @@
 #include <ostream>
 #include <streambuf>
 #include <string>
+#include <time.h>
 
 #include "app/PlannerState.hpp"
 #include "coverage/CoverageGrid.hpp"
 #include "earth/TileStore.hpp"
 #include "plan/SurveyPlan.hpp"
+#include "support/WaypointBits.hpp"
 #include "transit/TransitPlanner.hpp"
 
 namespace {
@@ -299,7 +301,6 @@ int main(int argc, char** argv) {
 // after its data (the pictures decoded and uploaded afterwards, as the frame
 // loop does, timed apart) and with each cell waiting for its picture, the
 // baseline, alternating in one run. Wall and process CPU time (all threads).
-#include <time.h>
 
 namespace {
 
@@ -315,15 +316,6 @@ struct ColdPictureTimes {
     std::string waypoints;
 };
 
-std::string waypointBits(const SurveyPlan& plan) {
-    std::string bits;
-    for (const Waypoint* w = plan.first(); w; w = w->next) {
-        bits.append(reinterpret_cast<const char*>(&w->lat), sizeof w->lat);
-        bits.append(reinterpret_cast<const char*>(&w->lon), sizeof w->lon);
-    }
-    return bits;
-}
-
 void coldTransitWithPictures(PictureLoad mode, ColdPictureTimes& t) {
     auto p = std::make_unique<TimedPlanner>();
     p->planner.tiles.setPictureLoad(mode);
@@ -335,7 +327,7 @@ void coldTransitWithPictures(PictureLoad mode, ColdPictureTimes& t) {
     p->planner.tiles.uploadAllPictures();
     t.picturesWall += wallNow() - u0;
     ++t.runs;
-    t.waypoints = waypointBits(*p->planner.plan);
+    t.waypoints = test::waypointBits(*p->planner.plan);
 }
 
 void BM_GenTransitColdPicturesAfterData(benchmark::State& state) {

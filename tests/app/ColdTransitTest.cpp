@@ -12,6 +12,7 @@
 #include "plan/SurveyPlan.hpp"
 #include "support/TempDir.hpp"
 #include "support/TileWriter.hpp"
+#include "support/WaypointBits.hpp"
 
 namespace tessarin {
 namespace {
@@ -22,15 +23,6 @@ struct Transit {
     int waypointCount = 0;
 };
 
-std::string waypointBits(const SurveyPlan& plan) {
-    std::string bits;
-    for (const Waypoint* w = plan.first(); w; w = w->next) {
-        bits.append(reinterpret_cast<const char*>(&w->lat), sizeof w->lat);
-        bits.append(reinterpret_cast<const char*>(&w->lon), sizeof w->lon);
-    }
-    return bits;
-}
-
 Transit genTransit(PlannerState& planner, std::ostringstream& out) {
     out.str("");
     planner.plan->clearPlan();
@@ -39,7 +31,7 @@ Transit genTransit(PlannerState& planner, std::ostringstream& out) {
     planner.loadTilesOnArc();
     planner.planTransit(false, true);
     planner.tiles.uploadAllPictures();  // the frames after the transit
-    return Transit{out.str(), waypointBits(*planner.plan), planner.plan->waypointCount()};
+    return Transit{out.str(), test::waypointBits(*planner.plan), planner.plan->waypointCount()};
 }
 
 TEST(ColdTransit, GivesThePlanAndLinesOfLoadsThatWaitForPictures) {
